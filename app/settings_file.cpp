@@ -1,0 +1,79 @@
+#include "app/settings_file.h"
+
+#include "app/app_state.h"
+#include "app/program_path.h"
+
+namespace {
+
+constexpr SettingsImage defaults{};
+
+// The first 20 bytes, checked before anything else is believed.
+struct SettingsHeader {
+  RECT windowRect;
+  u32 optionFlags;
+};
+static_assert(sizeof(SettingsHeader) == SETTINGS_HEADER_SIZE);
+
+constexpr u32 MAX_WINDOW_WIDTH = 3940;
+constexpr u32 MAX_WINDOW_HEIGHT = 2400;
+
+// Bits a setting word may carry besides its number: only the font and the
+// opacity have a flag; the interval and the plot count are whole numbers.
+constexpr u32 settingFlagBits[SETTING_COUNT]{0, 0, SETTING_FLAG, SETTING_FLAG};
+
+// A font height whose low byte is 0 would leave the readouts a zero cell width.
+constexpr LONG FONT_HEIGHT_LIMIT = 255;
+
+// Unsigned differences, so a rectangle turned inside out fails too.
+bool HeaderAccepted(const SettingsHeader& header) {
+  const RECT& r = header.windowRect;
+  return header.optionFlags < OPTION_FLAGS_LIMIT && u32(r.right) - u32(r.left) <= MAX_WINDOW_WIDTH &&
+         u32(r.bottom) - u32(r.top) <= MAX_WINDOW_HEIGHT;
+}
+
+// A file that passes the header check may still carry settings no dialog could
+// have produced; the painter divides by the plot count and the font cell, so
+// each such setting goes back to its default.
+void RepairSettings() {
+  for (u32 i = 0; i < SETTING_COUNT; ++i) {
+    u32 number = app.settings[i] & ~settingFlagBits[i];
+    if (number < settingRanges[i].min || number > settingRanges[i].max) app.settings[i] = defaults.settings[i];
+  }
+  LONG height = app.logFont.lfHeight;
+  if (height == 0 || height < -FONT_HEIGHT_LIMIT || height > FONT_HEIGHT_LIMIT)
+    app.logFont.lfHeight = defaults.logFont.lfHeight;
+  app.logFont.lfFaceName[LF_FACESIZE - 1] = 0;
+}
+
+SettingsImage& Image() { return app; }
+
+}  // namespace
+
+const char* SettingsFileName() {
+  return app.cmdSettingsPath ? app.cmdSettingsPath : ProgramPathWithExtension("qnf");
+}
+
+void LoadSettings() {
+  HANDLE file = CreateFileA(SettingsFileName(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  SettingsHeader header;
+  DWORD got = 0;
+  // A file too short to hold a header counts as a failed check.
+  if (ReadFile(file, &header, sizeof header, &got, nullptr) && got == sizeof header && HeaderAccepted(header) &&
+      SetFilePointer(file, 0, nullptr, FILE_BEGIN) == 0) {
+    // Bytes a short file does not supply keep their defaults.
+    ReadFile(file, &Image(), SETTINGS_FILE_SIZE, &got, nullptr);
+    RepairSettings();
+  }
+  CloseHandle(file);
+}
+
+void SaveSettings() {
+  HANDLE file = CreateFileA(SettingsFileName(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD written;
+  WriteFile(file, &Image(), SETTINGS_FILE_SIZE, &written, nullptr);
+  CloseHandle(file);
+}

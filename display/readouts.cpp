@@ -1,0 +1,102 @@
+#include "display/readouts.h"
+
+#include "app/app_state.h"
+
+namespace {
+
+constexpr char readoutUnits[READOUT_COUNT][5]{" KB", " KB", " B/s", " B/s"};
+constexpr u32 fullFieldWidths[READOUT_COUNT]{12, 12, 11, 11};
+constexpr u32 MAX_FIELD_NARROWING = 3;
+constexpr u32 WIDE_CLIENT_CELLS = 19;  // from this many cells on, fields have their full width
+constexpr i32 READOUT_MARGIN = 7;
+constexpr i32 READOUT_TOP = 4;
+// Above this a value times 1000 would not fit in 32 bits: scale in units of 128 bytes.
+constexpr u32 FINE_RATE_LIMIT = 0x3FFFFF;
+
+// How many places the number fields lose in a narrow window: the window holds
+// q character cells beside the margin, and each cell below 19 costs a place.
+u32 FieldNarrowing() {
+  u32 font = app.settings[SET_FONT];
+  u32 cell = (font & 0xFF) + (font >> 10) + (font & 1);  // bold adds 2, an odd height 1
+  u32 q = (u32(ClientWidth()) - 8) / cell;               // a window under 8 pixels gives a huge q
+  i32 o = i32(WIDE_CLIENT_CELLS - q);
+  return o < 0 ? 0 : o > i32(MAX_FIELD_NARROWING) ? MAX_FIELD_NARROWING : u32(o);
+}
+
+char* Append(char* to, const char* text, u32 length) {
+  for (u32 i = 0; i < length; ++i) *to++ = text[i];
+  return to;
+}
+
+char* AppendString(char* to, const char* text) {
+  while (*text) *to++ = *text++;
+  return to;
+}
+
+}  // namespace
+
+VisibleStats ComputeVisibleStats() {
+  u32 count = app.settings[SET_PLOT];
+  u32 first = HISTORY_LENGTH - count;
+  u32 sum = 0, carries = 0;
+  VisibleStats stats{0, 0, 0};
+  for (u32 base = 0; base <= SENT_BASE; base += SENT_BASE) {
+    for (u32 j = base + first; j < base + HISTORY_LENGTH; ++j) {
+      u32 v = app.history[j];
+      sum += v;
+      carries += sum < v;
+      if (v >= stats.peak) {
+        stats.peak = v;
+        stats.peakIndex = j;
+      }
+    }
+  }
+  // The rounding term's own wrap is not counted: the average stays within 32 bits.
+  stats.average = (count / 2 + sum) / count + (0xFFFFFFFFu / count) * carries;
+  return stats;
+}
+
+u32 PerSecond(u32 value, u32 interval) {
+  if (interval == 1000) return value;
+  if (value <= FINE_RATE_LIMIT) return (value * 1000 + interval / 2) / interval;
+  return ((((value + 64) >> 7) * 1000 + interval / 2) / interval) << 7;
+}
+
+u32 FormatGrouped(u32 value, char* out) {
+  char digits[10];
+  u32 n = 0;
+  do {
+    digits[n++] = char('0' + value % 10);
+    value /= 10;
+  } while (value);
+  u32 length = 0;
+  while (n) {
+    out[length++] = digits[--n];
+    if (n && n % 3 == 0) out[length++] = ',';
+  }
+  return length;
+}
+
+void FormatReadouts(const VisibleStats& stats, Readout out[READOUT_COUNT]) {
+  u32 interval = app.settings[SET_INTERVAL];
+  const u32 values[READOUT_COUNT]{app.totalRecvKiB, app.totalSentKiB, PerSecond(stats.peak, interval),
+                                  PerSecond(stats.average, interval)};
+  u32 narrowing = (app.optionFlags & OPT_DIGIT_RIGHT) ? FieldNarrowing() : 0;
+  i32 px = i32(app.settings[SET_FONT] & 0xFF);
+  i32 rightColumn = (ClientWidth() - READOUT_MARGIN) / 2 + READOUT_MARGIN;
+
+  char* at = app.readoutText;
+  for (u32 i = 0; i < READOUT_COUNT; ++i) {
+    char* start = at;
+    at = Append(at, readoutLabels[i], sizeof readoutLabels[i]);
+    char number[GROUPED_TEXT_MAX];
+    u32 length = FormatGrouped(values[i], number);
+    if (app.optionFlags & OPT_DIGIT_RIGHT)
+      for (u32 width = fullFieldWidths[i] - narrowing; length < width; --width) *at++ = ' ';
+    at = Append(at, number, length);
+    at = AppendString(at, readoutUnits[i]);
+    *at++ = 0;
+    out[i] = {start, u32(at - start - 1), i < 2 ? READOUT_MARGIN : rightColumn,
+              (i & 1) ? px + READOUT_TOP : READOUT_TOP, app.colors[COLOR_TOTAL_RECV + i]};
+  }
+}

@@ -1,0 +1,25 @@
+// The one place that decides which Win32 the program sees: the real API when
+// compiled for Windows, the fake of tests/fakewin when compiled on the host.
+#pragma once
+
+#ifdef _WIN32
+#include <windows.h>
+#include <iphlpapi.h>
+#include <commdlg.h>
+#include <commctrl.h>
+#include <shellapi.h>
+#include <objbase.h>
+#include <imm.h>
+#else
+#include "fakewin/fake_windows.h"
+#endif
+
+using u8 = unsigned char;
+using u16 = unsigned short;
+using u32 = unsigned int;
+using i32 = int;
+using u64 = unsigned long long;
+
+static_assert(sizeof(u16) == 2 && sizeof(u32) == 4 && sizeof(u64) == 8);
+static_assert(sizeof(DWORD) == 4 && sizeof(LONG) == 4 && sizeof(COLORREF) == 4);
+static_assert(sizeof(RECT) == 16 && sizeof(LOGFONTA) == 60);

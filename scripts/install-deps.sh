@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what building, testing and running Velnorid need on Debian 12 or
+# Ubuntu: the mingw-w64 cross compiler, the host test tools, and 32-bit Wine
+# with a virtual X display. Installs only what is missing.
+set -euo pipefail
+
+sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+
+packages=(
+  cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev python3
+  g++-mingw-w64-i686 binutils-mingw-w64-i686
+  wine wine32:i386 wine64 xvfb xauth xdotool xclip imagemagick iproute2 procps
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  sudo_if_needed dpkg --add-architecture i386
+fi
+sudo_if_needed apt-get update -q
+sudo_if_needed env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"

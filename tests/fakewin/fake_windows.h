@@ -1,0 +1,175 @@
+// A small Win32 of our own for the host build: the types, constants and calls
+// the program uses, with Win32's sizes, plus controls for the tests (namespace
+// fakewin) to set up the world and look at what the program did.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// ---- Types, with the sizes they have on Win32 ----
+using BYTE = uint8_t;
+using WORD = uint16_t;
+using DWORD = uint32_t;
+using LONG = int32_t;
+using BOOL = int32_t;
+using UINT = uint32_t;
+using INT = int32_t;
+using CHAR = char;
+using LONG_PTR = intptr_t;
+using UINT_PTR = uintptr_t;
+using LPSTR = char*;
+using LPCSTR = const char*;
+using LPVOID = void*;
+using LPCVOID = const void*;
+using LPDWORD = DWORD*;
+using PLONG = LONG*;
+using HANDLE = void*;
+using COLORREF = DWORD;
+using WCHAR = uint16_t;
+
+// Handles are distinct pointer types, as with STRICT on Windows.
+#define FAKE_HANDLE(name) \
+  struct name##__ {       \
+    int unused;           \
+  };                      \
+  using name = name##__*
+FAKE_HANDLE(HWND);
+FAKE_HANDLE(HDC);
+FAKE_HANDLE(HMENU);
+FAKE_HANDLE(HICON);
+FAKE_HANDLE(HINSTANCE);
+using HGDIOBJ = void*;
+using HMODULE = HINSTANCE;
+
+#define WINAPI
+#define CALLBACK
+
+constexpr BOOL TRUE = 1;
+constexpr BOOL FALSE = 0;
+
+struct RECT {
+  LONG left, top, right, bottom;
+};
+struct POINT {
+  LONG x, y;
+};
+
+constexpr int LF_FACESIZE = 32;
+struct LOGFONTA {
+  LONG lfHeight;
+  LONG lfWidth;
+  LONG lfEscapement;
+  LONG lfOrientation;
+  LONG lfWeight;
+  BYTE lfItalic;
+  BYTE lfUnderline;
+  BYTE lfStrikeOut;
+  BYTE lfCharSet;
+  BYTE lfOutPrecision;
+  BYTE lfClipPrecision;
+  BYTE lfQuality;
+  BYTE lfPitchAndFamily;
+  CHAR lfFaceName[LF_FACESIZE];
+};
+static_assert(sizeof(LOGFONTA) == 60 && sizeof(RECT) == 16);
+
+constexpr LONG FW_NORMAL = 400;
+constexpr LONG FW_BOLD = 700;
+constexpr BYTE ANSI_CHARSET = 0;
+constexpr BYTE OUT_STROKE_PRECIS = 3;
+constexpr BYTE CLIP_STROKE_PRECIS = 2;
+constexpr BYTE DRAFT_QUALITY = 1;
+constexpr BYTE FIXED_PITCH = 1;
+constexpr BYTE FF_MODERN = 0x30;
+
+// ---- IP helper ----
+constexpr int MAX_INTERFACE_NAME_LEN = 256;
+constexpr int MAXLEN_PHYSADDR = 8;
+constexpr int MAXLEN_IFDESCR = 256;
+struct MIB_IFROW {
+  WCHAR wszName[MAX_INTERFACE_NAME_LEN];
+  DWORD dwIndex;
+  DWORD dwType;
+  DWORD dwMtu;
+  DWORD dwSpeed;
+  DWORD dwPhysAddrLen;
+  BYTE bPhysAddr[MAXLEN_PHYSADDR];
+  DWORD dwAdminStatus;
+  DWORD dwOperStatus;
+  DWORD dwLastChange;
+  DWORD dwInOctets;
+  DWORD dwInUcastPkts;
+  DWORD dwInNUcastPkts;
+  DWORD dwInDiscards;
+  DWORD dwInErrors;
+  DWORD dwInUnknownProtos;
+  DWORD dwOutOctets;
+  DWORD dwOutUcastPkts;
+  DWORD dwOutNUcastPkts;
+  DWORD dwOutDiscards;
+  DWORD dwOutErrors;
+  DWORD dwOutQLen;
+  DWORD dwDescrLen;
+  BYTE bDescr[MAXLEN_IFDESCR];
+};
+struct MIB_IFTABLE {
+  DWORD dwNumEntries;
+  MIB_IFROW table[1];
+};
+static_assert(sizeof(MIB_IFROW) == 860 && offsetof(MIB_IFTABLE, table) == 4);
+
+// ---- Errors ----
+constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
+constexpr DWORD ERROR_ACCESS_DENIED = 5;
+constexpr DWORD ERROR_INVALID_HANDLE = 6;
+constexpr DWORD ERROR_SHARING_VIOLATION = 32;
+DWORD GetLastError();
+
+// ---- Files ----
+#define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
+constexpr DWORD INVALID_SET_FILE_POINTER = 0xFFFFFFFF;
+constexpr DWORD GENERIC_READ = 0x80000000;
+constexpr DWORD GENERIC_WRITE = 0x40000000;
+constexpr DWORD CREATE_ALWAYS = 2;
+constexpr DWORD OPEN_EXISTING = 3;
+constexpr DWORD OPEN_ALWAYS = 4;
+constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+constexpr DWORD FILE_BEGIN = 0;
+
+HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD shareMode, void* security, DWORD disposition,
+                   DWORD attributes, HANDLE templateFile);
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, void* overlapped);
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, void* overlapped);
+DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD method);
+BOOL CloseHandle(HANDLE object);
+
+// ---- Process ----
+LPSTR GetCommandLineA();
+[[noreturn]] void ExitProcess(UINT exitCode);
+
+// ---- Controls for the tests ----
+namespace fakewin {
+
+// Returns the fake to a new world: no open handles, no command line, no faults.
+void Reset();
+
+// Windows file names map to host files below this folder: "C:\TOOLS\A.qnf"
+// becomes ROOT/C/TOOLS/A.qnf, a relative name ROOT/A.qnf.
+void SetFileRoot(const char* hostFolder);
+// The host path of a Windows file name (static buffer, valid until the next call).
+const char* HostPath(const char* windowsName);
+// Handles that the program opened and has not closed.
+int OpenFileCount();
+// Fails every CreateFileA from now on until Reset, as a locked-down folder would.
+void FailFileOpens(bool fail);
+
+// The text GetCommandLineA returns; the program may write into it, as on Windows.
+void SetCommandLine(const char* text);
+
+// ExitProcess leaves through this exception on the host, so a test can call
+// the entry procedure and see it end.
+struct ProcessExit {
+  UINT code;
+};
+
+}  // namespace fakewin

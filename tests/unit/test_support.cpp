@@ -1,0 +1,62 @@
+#include "test_support.h"
+
+#include <sys/stat.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "app/program_path.h"
+
+namespace fs = std::filesystem;
+
+void ProgramTest::SetUp() {
+  app = AppState{};
+  fakewin::Reset();
+  char pattern[] = "/tmp/velnorid-test-XXXXXX";
+  folder = mkdtemp(pattern);
+  fakewin::SetFileRoot(folder.c_str());
+}
+
+void ProgramTest::TearDown() {
+  fakewin::Reset();
+  fs::remove_all(folder);
+}
+
+void ProgramTest::StartedAs(const char* commandLine) {
+  fakewin::SetCommandLine(commandLine);
+  ASSERT_TRUE(LocateProgramPath(GetCommandLineA()));
+}
+
+void ProgramTest::WriteFile(const char* windowsName, const Bytes& bytes) {
+  fs::path path = fakewin::HostPath(windowsName);
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+Bytes ProgramTest::ReadFile(const char* windowsName) {
+  std::ifstream in(fakewin::HostPath(windowsName), std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+bool ProgramTest::FileExists(const char* windowsName) { return fs::exists(fakewin::HostPath(windowsName)); }
+
+void ProgramTest::MakeFolder(const char* windowsName) { fs::create_directories(fakewin::HostPath(windowsName)); }
+
+void ProgramTest::MakeReadOnly(const char* windowsName) { chmod(fakewin::HostPath(windowsName), 0444); }
+
+Bytes ImageBytes(const SettingsImage& image) {
+  Bytes bytes(sizeof image);
+  memcpy(bytes.data(), &image, sizeof image);
+  return bytes;
+}
+
+void PutU32(Bytes& bytes, size_t offset, uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes.at(offset + i) = uint8_t(value >> (8 * i));
+}
+
+uint32_t GetU32(const Bytes& bytes, size_t offset) {
+  uint32_t value = 0;
+  for (int i = 0; i < 4; ++i) value |= uint32_t(bytes.at(offset + i)) << (8 * i);
+  return value;
+}

@@ -1,0 +1,35 @@
+// Shared set-up for host tests: a fresh AppState, a fresh fake Win32 and a
+// private folder that stands for the Windows file system.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+
+using Bytes = std::vector<uint8_t>;
+
+class ProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Gives the program the command line it would have been started with.
+  void StartedAs(const char* commandLine);
+
+  void WriteFile(const char* windowsName, const Bytes& bytes);
+  Bytes ReadFile(const char* windowsName);
+  bool FileExists(const char* windowsName);
+  void MakeReadOnly(const char* windowsName);
+  void MakeFolder(const char* windowsName);
+
+  std::string folder;
+};
+
+// The bytes of a settings image, and little-endian access to them by offset.
+Bytes ImageBytes(const SettingsImage& image);
+void PutU32(Bytes& bytes, size_t offset, uint32_t value);
+uint32_t GetU32(const Bytes& bytes, size_t offset);
