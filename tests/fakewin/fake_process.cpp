@@ -14,9 +14,13 @@ void ExitProcess(UINT exitCode) { throw fakewin::ProcessExit{exitCode}; }
 namespace fakewin {
 
 void ResetFiles();
+void ResetGdi();
+void ResetUser();
 
 void Reset() {
   ResetFiles();
+  ResetGdi();
+  ResetUser();
   commandLine[0] = 0;
 }
 

@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 // ---- Types, with the sizes they have on Win32 ----
 using BYTE = uint8_t;
@@ -14,6 +16,7 @@ using LONG = int32_t;
 using BOOL = int32_t;
 using UINT = uint32_t;
 using INT = int32_t;
+using SHORT = int16_t;
 using CHAR = char;
 using LONG_PTR = intptr_t;
 using UINT_PTR = uintptr_t;
@@ -38,6 +41,11 @@ FAKE_HANDLE(HDC);
 FAKE_HANDLE(HMENU);
 FAKE_HANDLE(HICON);
 FAKE_HANDLE(HINSTANCE);
+FAKE_HANDLE(HMONITOR);
+FAKE_HANDLE(HBRUSH);
+FAKE_HANDLE(HPEN);
+FAKE_HANDLE(HFONT);
+FAKE_HANDLE(HBITMAP);
 using HGDIOBJ = void*;
 using HMODULE = HINSTANCE;
 
@@ -147,6 +155,63 @@ BOOL CloseHandle(HANDLE object);
 LPSTR GetCommandLineA();
 [[noreturn]] void ExitProcess(UINT exitCode);
 
+// ---- Time and keys ----
+DWORD GetTickCount();
+SHORT GetAsyncKeyState(int key);
+constexpr int VK_RBUTTON = 0x02;
+constexpr int VK_SHIFT = 0x10;
+constexpr int VK_CONTROL = 0x11;
+constexpr int VK_NONCONVERT = 0x1D;
+
+// ---- Windows and monitors ----
+constexpr int GWL_STYLE = -16;
+constexpr int GWL_EXSTYLE = -20;
+constexpr LONG WS_VISIBLE = 0x10000000;
+constexpr LONG WS_EX_TOPMOST = 0x8;
+constexpr UINT GW_HWNDPREV = 3;
+#define HWND_TOP ((HWND)0)
+#define HWND_TOPMOST ((HWND)(LONG_PTR)-1)
+#define HWND_NOTOPMOST ((HWND)(LONG_PTR)-2)
+constexpr UINT SWP_NOSIZE = 0x0001;
+constexpr UINT SWP_NOMOVE = 0x0002;
+constexpr UINT SWP_NOZORDER = 0x0004;
+constexpr UINT SWP_NOACTIVATE = 0x0010;
+constexpr UINT SWP_SHOWWINDOW = 0x0040;
+constexpr DWORD MONITOR_DEFAULTTONULL = 0;
+constexpr DWORD MONITOR_DEFAULTTONEAREST = 2;
+
+struct MONITORINFO {
+  DWORD cbSize;
+  RECT rcMonitor;
+  RECT rcWork;
+  DWORD dwFlags;
+};
+static_assert(sizeof(MONITORINFO) == 40);
+
+BOOL GetWindowRect(HWND window, RECT* rect);
+HWND GetWindow(HWND window, UINT relation);
+LONG_PTR GetWindowLongPtrA(HWND window, int index);
+BOOL SetWindowPos(HWND window, HWND after, int x, int y, int cx, int cy, UINT flags);
+HMONITOR MonitorFromPoint(POINT point, DWORD flags);
+BOOL GetMonitorInfoA(HMONITOR monitor, MONITORINFO* info);
+
+// ---- Drawing ----
+constexpr DWORD SRCCOPY = 0x00CC0020;
+HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
+BOOL DeleteObject(HGDIOBJ object);
+HBRUSH CreateSolidBrush(COLORREF color);
+constexpr int PS_SOLID = 0;
+HPEN CreatePen(int style, int width, COLORREF color);
+HFONT CreateFontIndirectA(const LOGFONTA* font);
+HDC CreateCompatibleDC(HDC dc);
+HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
+BOOL DeleteDC(HDC dc);
+int FillRect(HDC dc, const RECT* rect, HBRUSH brush);
+COLORREF SetTextColor(HDC dc, COLORREF color);
+BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int length);
+BOOL Polyline(HDC dc, const POINT* points, int count);
+BOOL BitBlt(HDC to, int x, int y, int cx, int cy, HDC from, int x1, int y1, DWORD rop);
+
 // ---- Controls for the tests ----
 namespace fakewin {
 
@@ -165,6 +230,49 @@ void FailFileOpens(bool fail);
 
 // The text GetCommandLineA returns; the program may write into it, as on Windows.
 void SetCommandLine(const char* text);
+
+// ---- Time and keys ----
+void SetTick(DWORD tick);
+void HoldKey(int key, bool held);
+// A press and release since the last GetAsyncKeyState for the key: bit 0.
+void TapKey(int key);
+
+// ---- Windows and monitors ----
+struct SetWindowPosCall {
+  HWND window, after;
+  int x, y, cx, cy;
+  UINT flags;
+};
+// Adds a window on top of the z-order (other processes' windows, for the tests).
+HWND AddWindow(RECT rect, LONG style = WS_VISIBLE, LONG exStyle = 0);
+// Adds a monitor; the first one added is the primary monitor.
+void AddMonitor(RECT monitor, RECT work);
+RECT WindowRect(HWND window);
+const std::vector<SetWindowPosCall>& SetWindowPosCalls();
+// The windows from top to bottom.
+std::vector<HWND> ZOrder();
+
+// ---- Drawing ----
+// One drawing call as the program made it.
+struct GdiCall {
+  std::string name;  // "SelectObject", "DeleteObject", "FillRect", "SetTextColor", "TextOutA", "Polyline", "BitBlt"
+  HDC dc;
+  HGDIOBJ object;           // the object selected, deleted or filled with
+  std::vector<LONG> args;   // numbers: colour; x, y; the points' coordinates; width, height
+  std::string text;
+};
+const std::vector<GdiCall>& GdiCalls();
+void ClearGdiCalls();
+// Drawing objects made and not deleted (device contexts not counted).
+int LiveGdiObjects();
+// Objects deleted while still selected into a device context: always a fault.
+int SelectedObjectDeletions();
+// The object of the given kind ("pen", "font", "brush", "bitmap") selected into dc.
+HGDIOBJ SelectedObject(HDC dc, const char* kind);
+// The colour a pen or brush was made with, the height of a font.
+LONG ObjectValue(HGDIOBJ object);
+// The device context of a window, as GetDC would give it.
+HDC NewWindowDC();
 
 // ExitProcess leaves through this exception on the host, so a test can call
 // the entry procedure and see it end.

@@ -19,6 +19,7 @@ void ProgramTest::SetUp() {
 }
 
 void ProgramTest::TearDown() {
+  EXPECT_EQ(fakewin::SelectedObjectDeletions(), 0) << "a drawing object was deleted while selected";
   fakewin::Reset();
   fs::remove_all(folder);
 }

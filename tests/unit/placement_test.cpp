@@ -1,0 +1,98 @@
+#include "ui/placement.h"
+
+#include "test_support.h"
+
+namespace {
+
+class PlacementTest : public ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    fakewin::AddMonitor({0, 0, 1920, 1080}, {0, 0, 1920, 1040});  // taskbar at the bottom
+    fakewin::AddMonitor({1920, 0, 3200, 1024}, {1920, 0, 3200, 1024});
+  }
+  // Places a 200 by 100 window (client 190 by 90) at (x, y) and keeps it on screen.
+  RECT Kept(int32_t x, int32_t y, uint32_t ownMove) {
+    HWND w = fakewin::AddWindow({x, y, x + 200, y + 100});
+    app.clientRect = {0, 0, 190, 90};
+    KeepOnMonitor(w, ownMove);
+    return fakewin::WindowRect(w);
+  }
+  static bool At(const RECT& r, int32_t x, int32_t y) { return r.left == x && r.top == y; }
+};
+
+TEST_F(PlacementTest, OwnMoveWithACornerOffScreenHangsOutByHalfAtMost) {
+  EXPECT_TRUE(At(Kept(-150, 1000, 1), -100, 990));  // pulled back to the half-size limit
+  EXPECT_TRUE(At(Kept(-100, 990, 1), -100, 990));   // at the limit: stays
+  EXPECT_TRUE(At(Kept(500, -80, 1), 500, -50));
+  EXPECT_TRUE(At(Kept(1000, 960, 1), 1000, 960));  // both corners on monitors: stays, over the taskbar too
+}
+
+TEST_F(PlacementTest, CtrlKeepsTheWholeWindowInsideTheWorkArea) {
+  fakewin::HoldKey(VK_CONTROL, true);
+  EXPECT_TRUE(At(Kept(-150, 1000, 1), 0, 940));
+  EXPECT_TRUE(At(Kept(1000, 960, 1), 1000, 940));
+}
+
+TEST_F(PlacementTest, ShiftLetsOnlyTheFrameHangOut) {
+  fakewin::HoldKey(VK_SHIFT, true);
+  fakewin::HoldKey(VK_CONTROL, true);  // Shift comes first
+  EXPECT_TRUE(At(Kept(-20, -20, 1), -5, -5));
+  EXPECT_TRUE(At(Kept(1800, 1000, 0), 1725, 945));
+}
+
+TEST_F(PlacementTest, PopupsStayInsideTheWorkAreaOfTheirMonitor) {
+  EXPECT_TRUE(At(Kept(100, 100, 0), 100, 100));
+  EXPECT_TRUE(fakewin::SetWindowPosCalls().empty());  // not moved, not even in place
+
+  EXPECT_TRUE(At(Kept(100, -50, 0), 100, 0));  // too high: moved down although the column was fine
+  EXPECT_TRUE(At(Kept(3100, 950, 0), 3000, 924));  // centre on the second monitor: its work area
+  const auto& call = fakewin::SetWindowPosCalls().back();
+  EXPECT_EQ(call.flags, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_EQ(call.after, nullptr);
+}
+
+TEST_F(PlacementTest, UnknownWindowIsLeftAlone) {
+  KeepOnMonitor(reinterpret_cast<HWND>(0x999), 1);
+  EXPECT_TRUE(fakewin::SetWindowPosCalls().empty());
+}
+
+class CoverTest : public ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    app.windowRect = {100, 100, 300, 200};  // centre (200, 150)
+    main = fakewin::AddWindow(app.windowRect);
+  }
+  HWND main;
+};
+
+TEST_F(CoverTest, CoveredCentreIsNoticedThenAnsweredAtTheNextCheck) {
+  fakewin::AddWindow({150, 120, 201, 151});  // just covers the centre
+  CheckCovered(main, 1000);
+  EXPECT_EQ(app.nextCoverCheck, (1000u + 3996) | 1);
+  EXPECT_TRUE(fakewin::SetWindowPosCalls().empty());
+
+  CheckCovered(main, app.nextCoverCheck);  // not later than the check time: nothing
+  EXPECT_TRUE(fakewin::SetWindowPosCalls().empty());
+
+  CheckCovered(main, 5000);
+  ASSERT_EQ(fakewin::SetWindowPosCalls().size(), 1u);
+  EXPECT_EQ(fakewin::SetWindowPosCalls()[0].after, HWND_TOPMOST);
+  EXPECT_EQ(fakewin::SetWindowPosCalls()[0].flags, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+  EXPECT_EQ(app.nextCoverCheck, 8996u);  // raised now: the walk waits for the next check
+  EXPECT_EQ(fakewin::ZOrder().front(), main);
+}
+
+TEST_F(CoverTest, HiddenOrBesideWindowsNeverCover) {
+  fakewin::AddWindow({0, 0, 1000, 1000}, 0);  // hidden
+  fakewin::AddWindow({150, 120, 200, 150});   // right and bottom edges are outside
+  HWND below = fakewin::AddWindow({0, 0, 1000, 1000});
+  (void)below;
+  // Put the covering visible window below the main one.
+  SetWindowPos(main, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  CheckCovered(main, 10);
+  EXPECT_EQ(app.nextCoverCheck & 1, 0u);
+}
+
+}  // namespace

@@ -1,0 +1,82 @@
+#include "ui/placement.h"
+
+#include "app/app_state.h"
+
+namespace {
+
+constexpr u32 COVER_CHECK_PERIOD = 3996;
+constexpr u32 COVERED = 1;  // bit 0 of nextCoverCheck
+
+bool Held(int key) { return GetAsyncKeyState(key) & 0x8000; }
+
+// The area the window must stay in; false when it may stay where it is.
+bool AllowedArea(const RECT& w, u32 ownMove, RECT& area) {
+  if (Held(VK_SHIFT)) {
+    i32 b = ((w.right - w.left) - ClientWidth()) / 2;  // frame width beside the client area
+    area.left -= b;
+    area.right += b;
+    area.bottom += b;
+    area.top -= (w.bottom - w.top) - ClientHeight() - b;
+    return true;
+  }
+  if (!ownMove || Held(VK_CONTROL)) return true;
+  HMONITOR topLeft = MonitorFromPoint({w.left, w.top}, MONITOR_DEFAULTTONULL);
+  HMONITOR bottomRight = MonitorFromPoint({w.right, w.bottom}, MONITOR_DEFAULTTONULL);
+  if (topLeft && bottomRight) return false;
+  i32 halfWidth = (w.right - w.left) / 2;
+  i32 halfHeight = (w.bottom - w.top) / 2;
+  area.left -= halfWidth;
+  area.right += halfWidth;
+  area.top -= halfHeight;
+  area.bottom += halfHeight;
+  return true;
+}
+
+}  // namespace
+
+void KeepOnMonitor(HWND window, u32 ownMove) {
+  RECT w;
+  if (!GetWindowRect(window, &w)) return;
+  POINT centre{(w.left + w.right) / 2, (w.top + w.bottom) / 2};
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoA(MonitorFromPoint(centre, MONITOR_DEFAULTTONEAREST), &info)) return;
+  RECT area = info.rcWork;
+  if (!AllowedArea(w, ownMove, area)) return;
+
+  i32 left = w.left, top = w.top;
+  bool moved = true;
+  if (w.left < area.left) {
+    left = area.left;
+  } else if (w.right > area.right) {
+    left += area.right - w.right;
+  } else {
+    moved = false;
+  }
+  if (w.top < area.top) {
+    top = area.top;
+    moved = true;
+  } else if (w.bottom > area.bottom) {
+    top += area.bottom - w.bottom;
+    moved = true;
+  }
+  if (moved) SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CheckCovered(HWND window, u32 tickNow) {
+  if (tickNow <= app.nextCoverCheck) return;
+  bool wasCovered = app.nextCoverCheck & COVERED;
+  if (wasCovered) SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+  app.nextCoverCheck = (tickNow + COVER_CHECK_PERIOD) & ~COVERED;
+  if (wasCovered) return;  // just raised: look again at the next check
+
+  const RECT& own = app.windowRect;
+  i32 cx = (own.left + own.right) / 2;
+  i32 cy = (own.top + own.bottom) / 2;
+  RECT r{};  // a failed query leaves the previous rectangle in use
+  for (HWND above = GetWindow(window, GW_HWNDPREV); above; above = GetWindow(above, GW_HWNDPREV)) {
+    if (!(GetWindowLongPtrA(above, GWL_STYLE) & WS_VISIBLE)) continue;
+    GetWindowRect(above, &r);
+    if (r.left <= cx && cx < r.right && r.top <= cy && cy < r.bottom) app.nextCoverCheck |= COVERED;
+  }
+}
