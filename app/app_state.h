@@ -46,6 +46,7 @@ constexpr u32 CUSTOM_COLOR_COUNT = 16;
 constexpr u32 HISTORY_LENGTH = 96;             // samples kept per direction
 constexpr u32 SENT_BASE = HISTORY_LENGTH;      // history[SENT_BASE + i] is the sent twin of history[i]
 constexpr u32 NO_ADAPTER = 127;                // adapterSlot when nothing is selected
+constexpr u32 WARM_UP_START = 7;               // sampleCounter: the next reading only takes baselines
 constexpr u32 READOUT_TEXT_SIZE = 96;
 
 // ---- gdiTable slots ----
@@ -98,7 +99,7 @@ static_assert(offsetof(SettingsImage, logFont.lfFaceName) == 188);
 // The settings file image followed by the fields that live only while the
 // program runs.
 struct AppState : SettingsImage {
-  u32 sampleCounter = 7;  // a sample is taken once the incremented counter is above 8
+  u32 sampleCounter = WARM_UP_START;  // a sample is taken once the incremented counter is above 8
   HICON appIcon = nullptr;
   u32 history[2 * HISTORY_LENGTH]{};  // bytes per interval, received then sent, newest last
   HGDIOBJ gdiTable[GDI_SLOT_COUNT]{};

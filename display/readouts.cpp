@@ -1,6 +1,7 @@
 #include "display/readouts.h"
 
 #include "app/app_state.h"
+#include "app/scaled_count.h"
 
 namespace {
 
@@ -10,8 +11,7 @@ constexpr u32 MAX_FIELD_NARROWING = 3;
 constexpr u32 WIDE_CLIENT_CELLS = 19;  // from this many cells on, fields have their full width
 constexpr i32 READOUT_MARGIN = 7;
 constexpr i32 READOUT_TOP = 4;
-// Above this a value times 1000 would not fit in 32 bits: scale in units of 128 bytes.
-constexpr u32 FINE_RATE_LIMIT = 0x3FFFFF;
+constexpr u32 MS_PER_SECOND = 1000;
 
 // How many places the number fields lose in a narrow window: the window holds
 // q character cells beside the margin, and each cell below 19 costs a place.
@@ -57,9 +57,7 @@ VisibleStats ComputeVisibleStats() {
 }
 
 u32 PerSecond(u32 value, u32 interval) {
-  if (interval == 1000) return value;
-  if (value <= FINE_RATE_LIMIT) return (value * 1000 + interval / 2) / interval;
-  return ((((value + 64) >> 7) * 1000 + interval / 2) / interval) << 7;
+  return interval == MS_PER_SECOND ? value : ScaleCount(value, MS_PER_SECOND, interval);
 }
 
 u32 FormatGrouped(u32 value, char* out) {

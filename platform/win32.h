@@ -10,6 +10,7 @@
 #include <shellapi.h>
 #include <objbase.h>
 #include <imm.h>
+#include <dbt.h>
 #else
 #include "fakewin/fake_windows.h"
 #endif

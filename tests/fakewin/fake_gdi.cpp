@@ -94,8 +94,12 @@ HFONT CreateFontIndirectA(const LOGFONTA* font) {
 
 HDC CreateCompatibleDC(HDC dc) { return dc && !LiveDC(dc) ? nullptr : NewDC(); }
 
+namespace fakewin {
+bool BitmapsFail();
+}
+
 HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height) {
-  if (!LiveDC(dc)) return nullptr;
+  if (!LiveDC(dc) || fakewin::BitmapsFail()) return nullptr;
   return static_cast<HBITMAP>(NewObject(BITMAP, (height << 16) | (width & 0xFFFF)));
 }
 
@@ -108,6 +112,11 @@ BOOL DeleteDC(HDC dc) {
 
 int FillRect(HDC dc, const RECT* r, HBRUSH brush) {
   return Record("FillRect", dc, brush, {r->left, r->top, r->right, r->bottom}) && Live(brush);
+}
+
+int SetBkMode(HDC dc, int mode) {
+  Record("SetBkMode", dc, nullptr, {mode});
+  return 0;
 }
 
 COLORREF SetTextColor(HDC dc, COLORREF color) {

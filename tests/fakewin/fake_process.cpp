@@ -16,8 +16,12 @@ namespace fakewin {
 void ResetFiles();
 void ResetGdi();
 void ResetUser();
+void ResetSystem();
+void ResetMenus();
 
 void Reset() {
+  ResetSystem();
+  ResetMenus();
   ResetFiles();
   ResetGdi();
   ResetUser();

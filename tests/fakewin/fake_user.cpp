@@ -9,7 +9,18 @@ namespace {
 struct Window {
   RECT rect;
   LONG style, exStyle;
+  WNDPROC proc;
+  std::string className, title;
+  HDC dc;
 };
+
+struct WindowClass {
+  WNDPROC proc;
+  HBRUSH brush;
+  HICON icon;
+};
+
+constexpr int FRAME = 4;  // thick frame width on each side
 
 struct Monitor {
   RECT monitor, work;
@@ -23,6 +34,12 @@ DWORD tick = 0;
 bool held[256];
 bool tapped[256];
 uintptr_t nextWindow = 0x200000;
+std::map<std::string, WindowClass> classes;
+std::vector<MSG> queue;
+bool quitPosted = false;
+std::vector<fakewin::LayeredCall> layeredCalls;
+std::vector<fakewin::TimerCall> timerCalls;
+bool failBitmaps = false;
 
 Window* Find(HWND w) {
   auto it = windows.find(w);
@@ -40,9 +57,96 @@ void RaiseToTop(HWND w) {
   zOrder.insert(zOrder.begin(), w);
 }
 
+LRESULT Deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  Window* w = Find(window);
+  return w && w->proc ? w->proc(window, message, wParam, lParam) : 0;
+}
+
 }  // namespace
 
 DWORD GetTickCount() { return tick; }
+
+WORD RegisterClassA(const WNDCLASSA* c) {
+  classes[c->lpszClassName] = {c->lpfnWndProc, c->hbrBackground, c->hIcon};
+  return WORD(classes.size());
+}
+
+// As Windows does: WM_CREATE, WM_SIZE and WM_MOVE from inside the call, and
+// WM_ACTIVATEAPP when a visible window is shown and activated.
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y, int width,
+                     int height, HWND, HMENU, HINSTANCE, LPVOID) {
+  auto c = classes.find(className);
+  if (c == classes.end()) return nullptr;
+  HWND w = fakewin::AddWindow({x, y, x + width, y + height}, LONG(style & ~WS_VISIBLE), LONG(exStyle));
+  Window& window = windows[w];
+  window.proc = c->second.proc;
+  window.className = className;
+  window.title = title;
+  if (Deliver(w, WM_CREATE, 0, 0) == -1) {
+    DestroyWindow(w);
+    return nullptr;
+  }
+  int frame = (style & WS_THICKFRAME) ? FRAME : 0;
+  Deliver(w, WM_SIZE, 0, MAKELPARAM(std::max(0, width - 2 * frame), std::max(0, height - 2 * frame)));
+  Deliver(w, WM_MOVE, 0, MAKELPARAM(x + frame, y + frame));
+  if (style & WS_VISIBLE) {
+    windows[w].style |= WS_VISIBLE;
+    Deliver(w, WM_ACTIVATEAPP, TRUE, 0);
+  }
+  return w;
+}
+
+BOOL DestroyWindow(HWND window) {
+  if (!Find(window)) return FALSE;
+  Deliver(window, WM_DESTROY, 0, 0);
+  windows.erase(window);
+  zOrder.erase(std::remove(zOrder.begin(), zOrder.end(), window), zOrder.end());
+  return TRUE;
+}
+
+LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return Deliver(window, message, wParam, lParam);
+}
+
+BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (window && !Find(window)) return FALSE;
+  queue.push_back({window, message, wParam, lParam, tick, {}});
+  return TRUE;
+}
+
+void PostQuitMessage(int) { quitPosted = true; }
+
+LRESULT DefWindowProcA(HWND window, UINT message, WPARAM, LPARAM) {
+  if (message == WM_CLOSE) DestroyWindow(window);
+  return 0;
+}
+
+HDC GetDC(HWND window) {
+  Window* w = Find(window);
+  if (!w) return nullptr;
+  if (!w->dc) w->dc = fakewin::NewWindowDC();  // a class with its own device context
+  return w->dc;
+}
+
+HDC BeginPaint(HWND window, PAINTSTRUCT* paint) {
+  *paint = PAINTSTRUCT{};
+  paint->hdc = Find(window) ? fakewin::NewWindowDC() : nullptr;
+  return paint->hdc;
+}
+
+BOOL EndPaint(HWND, const PAINTSTRUCT*) { return TRUE; }
+
+BOOL SetLayeredWindowAttributes(HWND window, COLORREF key, BYTE alpha, DWORD flags) {
+  layeredCalls.push_back({window, key, alpha, flags});
+  return Find(window) != nullptr;
+}
+
+UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT period, TIMERPROC proc) {
+  timerCalls.push_back({window, id, period, proc});
+  return id;
+}
+
+HMODULE GetModuleHandleA(LPCSTR) { return reinterpret_cast<HMODULE>(0x400000); }
 
 SHORT GetAsyncKeyState(int key) {
   key &= 0xFF;
@@ -111,6 +215,12 @@ namespace fakewin {
 
 void ResetUser() {
   windows.clear();
+  classes.clear();
+  queue.clear();
+  quitPosted = false;
+  layeredCalls.clear();
+  timerCalls.clear();
+  failBitmaps = false;
   zOrder.clear();
   monitors.clear();
   setWindowPosCalls.clear();
@@ -125,12 +235,31 @@ void TapKey(int key) { tapped[key & 0xFF] = true; }
 
 HWND AddWindow(RECT rect, LONG style, LONG exStyle) {
   HWND w = reinterpret_cast<HWND>(nextWindow += 0x10);
-  windows[w] = {rect, style, exStyle};
+  windows[w] = {rect, style, exStyle, nullptr, "", "", nullptr};
   zOrder.insert(zOrder.begin(), w);
   return w;
 }
 
 void AddMonitor(RECT monitor, RECT work) { monitors.push_back({monitor, work}); }
+
+int PumpMessages() {
+  int n = 0;
+  while (!queue.empty()) {
+    MSG m = queue.front();
+    queue.erase(queue.begin());
+    Deliver(m.hwnd, m.message, m.wParam, m.lParam);
+    ++n;
+  }
+  return n;
+}
+
+std::vector<MSG> PostedMessages() { return queue; }
+bool QuitPosted() { return quitPosted; }
+const std::vector<LayeredCall>& LayeredCalls() { return layeredCalls; }
+const std::vector<TimerCall>& TimerCalls() { return timerCalls; }
+bool WindowExists(HWND window) { return Find(window) != nullptr; }
+void FailBitmaps(bool fail) { failBitmaps = fail; }
+bool BitmapsFail() { return failBitmaps; }
 
 RECT WindowRect(HWND window) {
   Window* w = Find(window);

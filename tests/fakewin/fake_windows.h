@@ -28,6 +28,13 @@ using LPDWORD = DWORD*;
 using PLONG = LONG*;
 using HANDLE = void*;
 using COLORREF = DWORD;
+using ULONG = uint32_t;
+using PULONG = ULONG*;
+using SIZE_T = size_t;
+using WPARAM = UINT_PTR;
+using LPARAM = LONG_PTR;
+using LRESULT = LONG_PTR;
+using HGLOBAL = void*;
 using WCHAR = uint16_t;
 
 // Handles are distinct pointer types, as with STRICT on Windows.
@@ -46,6 +53,7 @@ FAKE_HANDLE(HBRUSH);
 FAKE_HANDLE(HPEN);
 FAKE_HANDLE(HFONT);
 FAKE_HANDLE(HBITMAP);
+FAKE_HANDLE(HCURSOR);
 using HGDIOBJ = void*;
 using HMODULE = HINSTANCE;
 
@@ -126,6 +134,36 @@ struct MIB_IFTABLE {
 };
 static_assert(sizeof(MIB_IFROW) == 860 && offsetof(MIB_IFTABLE, table) == 4);
 
+constexpr DWORD MIB_IF_OPER_STATUS_OPERATIONAL = 5;
+constexpr DWORD IF_TYPE_ETHERNET_CSMACD = 6;
+constexpr DWORD IF_TYPE_PPP = 23;
+constexpr DWORD IF_TYPE_SOFTWARE_LOOPBACK = 24;
+constexpr DWORD IF_TYPE_TUNNEL = 131;
+DWORD GetIfTable(MIB_IFTABLE* table, PULONG size, BOOL order);
+DWORD GetIfEntry(MIB_IFROW* row);
+
+// ---- Global memory ----
+constexpr UINT GMEM_FIXED = 0;
+constexpr UINT GMEM_MOVEABLE = 2;
+HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes);
+HGLOBAL GlobalFree(HGLOBAL block);
+LPVOID GlobalLock(HGLOBAL block);
+BOOL GlobalUnlock(HGLOBAL block);
+
+// ---- Local time ----
+struct SYSTEMTIME {
+  WORD wYear, wMonth, wDayOfWeek, wDay, wHour, wMinute, wSecond, wMilliseconds;
+};
+struct FILETIME {
+  DWORD dwLowDateTime, dwHighDateTime;
+};
+void GetLocalTime(SYSTEMTIME* time);
+BOOL SystemTimeToFileTime(const SYSTEMTIME* time, FILETIME* fileTime);
+BOOL FileTimeToDosDateTime(const FILETIME* fileTime, WORD* date, WORD* time);
+
+// ---- Text ----
+int wsprintfA(LPSTR out, LPCSTR format, ...);
+
 // ---- Errors ----
 constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
 constexpr DWORD ERROR_ACCESS_DENIED = 5;
@@ -163,6 +201,113 @@ constexpr int VK_SHIFT = 0x10;
 constexpr int VK_CONTROL = 0x11;
 constexpr int VK_NONCONVERT = 0x1D;
 
+// ---- Messages and windows ----
+using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
+using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
+#define LOWORD(l) ((WORD)(((UINT_PTR)(l)) & 0xffff))
+#define HIWORD(l) ((WORD)((((UINT_PTR)(l)) >> 16) & 0xffff))
+#define MAKELPARAM(l, h) ((LPARAM)(DWORD)((WORD)(l) | ((DWORD)(WORD)(h)) << 16))
+#define MAKEINTRESOURCEA(i) ((LPSTR)((UINT_PTR)((WORD)(i))))
+constexpr UINT WM_CREATE = 0x0001;
+constexpr UINT WM_DESTROY = 0x0002;
+constexpr UINT WM_MOVE = 0x0003;
+constexpr UINT WM_SIZE = 0x0005;
+constexpr UINT WM_SETTEXT = 0x000C;
+constexpr UINT WM_PAINT = 0x000F;
+constexpr UINT WM_CLOSE = 0x0010;
+constexpr UINT WM_QUERYENDSESSION = 0x0011;
+constexpr UINT WM_QUIT = 0x0012;
+constexpr UINT WM_ACTIVATEAPP = 0x001C;
+constexpr UINT WM_GETMINMAXINFO = 0x0024;
+constexpr UINT WM_DISPLAYCHANGE = 0x007E;
+constexpr UINT WM_SETICON = 0x0080;
+constexpr UINT WM_NCMOUSEMOVE = 0x00A0;
+constexpr UINT WM_NCLBUTTONDOWN = 0x00A1;
+constexpr UINT WM_NCRBUTTONUP = 0x00A5;
+constexpr UINT WM_KEYDOWN = 0x0100;
+constexpr UINT WM_KEYUP = 0x0101;
+constexpr UINT WM_TIMER = 0x0113;
+constexpr UINT WM_INITMENUPOPUP = 0x0117;
+constexpr UINT WM_MOUSEMOVE = 0x0200;
+constexpr UINT WM_LBUTTONDOWN = 0x0201;
+constexpr UINT WM_LBUTTONUP = 0x0202;
+constexpr UINT WM_RBUTTONDOWN = 0x0204;
+constexpr UINT WM_RBUTTONUP = 0x0205;
+constexpr UINT WM_POWERBROADCAST = 0x0218;
+constexpr UINT WM_DEVICECHANGE = 0x0219;
+constexpr UINT WM_APP = 0x8000;
+constexpr WPARAM PBT_APMSUSPEND = 4;
+constexpr WPARAM PBT_APMRESUMEAUTOMATIC = 18;
+constexpr WPARAM DBT_DEVNODES_CHANGED = 7;
+constexpr DWORD LWA_COLORKEY = 1;
+constexpr DWORD LWA_ALPHA = 2;
+constexpr DWORD WS_POPUP = 0x80000000;
+constexpr DWORD WS_THICKFRAME = 0x00040000;
+constexpr DWORD WS_EX_TOOLWINDOW = 0x80;
+constexpr DWORD WS_EX_LAYERED = 0x80000;
+
+struct MINMAXINFO {
+  POINT ptReserved, ptMaxSize, ptMaxPosition, ptMinTrackSize, ptMaxTrackSize;
+};
+struct PAINTSTRUCT {
+  HDC hdc;
+  BOOL fErase;
+  RECT rcPaint;
+  BOOL fRestore, fIncUpdate;
+  BYTE rgbReserved[32];
+};
+struct WNDCLASSA {
+  UINT style;
+  WNDPROC lpfnWndProc;
+  int cbClsExtra, cbWndExtra;
+  HINSTANCE hInstance;
+  HICON hIcon;
+  HCURSOR hCursor;
+  HBRUSH hbrBackground;
+  LPCSTR lpszMenuName, lpszClassName;
+};
+struct MSG {
+  HWND hwnd;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+  DWORD time;
+  POINT pt;
+};
+
+WORD RegisterClassA(const WNDCLASSA* windowClass);
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y, int width,
+                     int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID parameter);
+BOOL DestroyWindow(HWND window);
+LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+void PostQuitMessage(int exitCode);
+LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+HDC GetDC(HWND window);
+HDC BeginPaint(HWND window, PAINTSTRUCT* paint);
+BOOL EndPaint(HWND window, const PAINTSTRUCT* paint);
+BOOL SetLayeredWindowAttributes(HWND window, COLORREF key, BYTE alpha, DWORD flags);
+UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT period, TIMERPROC proc);
+HMODULE GetModuleHandleA(LPCSTR name);
+
+// ---- Menus ----
+constexpr UINT MF_BYCOMMAND = 0;
+constexpr UINT MF_STRING = 0;
+constexpr UINT MF_UNCHECKED = 0;
+constexpr UINT MF_GRAYED = 0x1;
+constexpr UINT MF_CHECKED = 0x8;
+constexpr UINT MF_POPUP = 0x10;
+constexpr UINT MF_BYPOSITION = 0x400;
+constexpr UINT MF_SEPARATOR = 0x800;
+HMENU LoadMenuA(HINSTANCE instance, LPCSTR name);
+HMENU GetSubMenu(HMENU menu, int position);
+BOOL RemoveMenu(HMENU menu, UINT item, UINT flags);
+BOOL AppendMenuA(HMENU menu, UINT flags, UINT_PTR id, LPCSTR text);
+BOOL ModifyMenuA(HMENU menu, UINT item, UINT flags, UINT_PTR id, LPCSTR text);
+DWORD CheckMenuItem(HMENU menu, UINT item, UINT flags);
+BOOL CheckMenuRadioItem(HMENU menu, UINT first, UINT last, UINT check, UINT flags);
+BOOL DestroyMenu(HMENU menu);
+
 // ---- Windows and monitors ----
 constexpr int GWL_STYLE = -16;
 constexpr int GWL_EXSTYLE = -20;
@@ -197,6 +342,8 @@ BOOL GetMonitorInfoA(HMONITOR monitor, MONITORINFO* info);
 
 // ---- Drawing ----
 constexpr DWORD SRCCOPY = 0x00CC0020;
+constexpr int TRANSPARENT = 1;
+int SetBkMode(HDC dc, int mode);
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
 BOOL DeleteObject(HGDIOBJ object);
 HBRUSH CreateSolidBrush(COLORREF color);
@@ -251,6 +398,60 @@ RECT WindowRect(HWND window);
 const std::vector<SetWindowPosCall>& SetWindowPosCalls();
 // The windows from top to bottom.
 std::vector<HWND> ZOrder();
+
+// ---- Messages and windows ----
+// Dispatches posted messages until none is left; returns how many.
+int PumpMessages();
+// The posted messages not yet dispatched.
+std::vector<MSG> PostedMessages();
+bool QuitPosted();
+struct LayeredCall {
+  HWND window;
+  COLORREF key;
+  BYTE alpha;
+  DWORD flags;
+};
+const std::vector<LayeredCall>& LayeredCalls();
+struct TimerCall {
+  HWND window;
+  UINT_PTR id;
+  UINT period;
+  TIMERPROC proc;
+};
+const std::vector<TimerCall>& TimerCalls();
+bool WindowExists(HWND window);
+// Makes CreateCompatibleBitmap fail from now on until Reset.
+void FailBitmaps(bool fail);
+
+// ---- Menus, built from the program's own resource script ----
+struct MenuItem {
+  std::string text;  // UTF-8, as in the resource script
+  UINT id;
+  UINT flags;  // MF_GRAYED, MF_CHECKED, MF_SEPARATOR, MF_POPUP; radio marks as MF_CHECKED | 0x200
+  HMENU submenu;
+};
+constexpr UINT RADIO_MARK = 0x200;
+std::vector<MenuItem> MenuItems(HMENU menu);
+// The item with this command id, searched through the submenus too.
+const MenuItem* FindMenuItem(HMENU menu, UINT id);
+int LiveMenus();
+
+// ---- Interfaces ----
+// The system's interface table as GetIfTable reports it.
+void SetInterfaces(const std::vector<MIB_IFROW>& rows);
+std::vector<MIB_IFROW>& Interfaces();
+MIB_IFROW MakeInterface(DWORD index, DWORD type, bool up, const char* description);
+enum class IfTableFault { NONE, REFUSE_SIZE, NO_ROOM_FOR_A_ROW, GROWS_BETWEEN_CALLS };
+void SetIfTableFault(IfTableFault fault);
+// GetIfEntry fails for this interface index from now on until Reset.
+void FailIfEntry(DWORD index, bool fail);
+int GetIfEntryCalls();
+int GetIfTableCalls();
+int LiveGlobalBlocks();
+
+// ---- Local time ----
+void SetLocalTime(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second);
+void FailTimeConversion(bool fail);
 
 // ---- Drawing ----
 // One drawing call as the program made it.

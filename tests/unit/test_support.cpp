@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "app/program_path.h"
+#include "res/resource.h"
 
 namespace fs = std::filesystem;
 
@@ -60,4 +61,24 @@ uint32_t GetU32(const Bytes& bytes, size_t offset) {
   uint32_t value = 0;
   for (int i = 0; i < 4; ++i) value |= uint32_t(bytes.at(offset + i)) << (8 * i);
   return value;
+}
+
+void ProgramTest::LoadMenus() {
+  app.menuBar = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MENU));
+  app.mainPopup = GetSubMenu(app.menuBar, 0);
+  app.adapterMenu = GetSubMenu(app.mainPopup, 8);
+  app.settingMenu = GetSubMenu(app.mainPopup, 7);
+  ASSERT_NE(app.adapterMenu, nullptr);
+  ASSERT_NE(app.settingMenu, nullptr);
+}
+
+std::string ProgramTest::MenuText(uint32_t id) {
+  const fakewin::MenuItem* item = fakewin::FindMenuItem(app.menuBar, id);
+  return item ? item->text : "";
+}
+
+std::vector<fakewin::MenuItem> ProgramTest::AdapterItems() {
+  auto items = fakewin::MenuItems(app.adapterMenu);
+  return items.size() > 2 ? std::vector<fakewin::MenuItem>(items.begin() + 2, items.end())
+                          : std::vector<fakewin::MenuItem>{};
 }

@@ -26,6 +26,13 @@ class ProgramTest : public ::testing::Test {
   void MakeReadOnly(const char* windowsName);
   void MakeFolder(const char* windowsName);
 
+  // The program's menus, loaded from its resource script as start-up loads them.
+  void LoadMenus();
+  // The text of the menu item with this command id, "" when there is none.
+  std::string MenuText(uint32_t id);
+  // The adapter submenu's items after the refresh item and the separator.
+  std::vector<fakewin::MenuItem> AdapterItems();
+
   std::string folder;
 };
 

@@ -1,0 +1,151 @@
+#include "measure/adapters.h"
+
+#include "app/app_state.h"
+#include "measure/sampler.h"
+#include "res/resource.h"
+#include "ui/main_window.h"
+
+namespace {
+
+constexpr DWORD ERROR_INSUFFICIENT_BUFFER_CODE = 122;
+constexpr u32 IF_ROW_SIZE = sizeof(MIB_IFROW);
+constexpr u32 IF_TABLE_HEADER_SIZE = 4;
+constexpr u32 FIRST_ADAPTER_ITEM = 2;  // after the refresh item and the separator
+constexpr u32 MENU_TEXT_SIZE = 64;
+
+// 127 alone means no adapter, as it always has in the settings file; the row
+// at position 127 of a larger table is stored with the top bit set instead.
+constexpr u32 ROW_127_SLOT = 0x80000000 | NO_ADAPTER;
+
+// Interface types that are never offered unless every interface is listed.
+constexpr DWORD hiddenTypes[]{IF_TYPE_PPP, IF_TYPE_SOFTWARE_LOOPBACK, IF_TYPE_TUNNEL};
+constexpr char WAN_PREFIX[] = "WAN ";
+constexpr char PLACEHOLDER_SUFFIX[] = "-0000";
+
+enum Listing { LEFT_OUT, LISTED, GRAYED };
+
+// A description may fill all 256 bytes without a terminator: never read past the row.
+u32 DescriptionLength(const MIB_IFROW& row) {
+  u32 n = 0;
+  while (n < MAXLEN_IFDESCR && row.bDescr[n]) ++n;
+  return n;
+}
+
+bool SameBytes(const BYTE* bytes, const char* text, u32 length) {
+  for (u32 i = 0; i < length; ++i)
+    if (bytes[i] != u8(text[i])) return false;
+  return true;
+}
+
+bool HiddenAdapter(const MIB_IFROW& row) {
+  for (DWORD type : hiddenTypes)
+    if (row.dwType == type) return true;
+  u32 length = DescriptionLength(row);
+  constexpr u32 prefix = sizeof WAN_PREFIX - 1, suffix = sizeof PLACEHOLDER_SUFFIX - 1;
+  return (length >= prefix && SameBytes(row.bDescr, WAN_PREFIX, prefix)) ||
+         (length >= suffix && SameBytes(row.bDescr + length - suffix, PLACEHOLDER_SUFFIX, suffix));
+}
+
+Listing ListingOf(const MIB_IFROW& row, u32 all) {
+  if (row.dwOperStatus != MIB_IF_OPER_STATUS_OPERATIONAL) return all ? GRAYED : LEFT_OUT;
+  return !all && HiddenAdapter(row) ? LEFT_OUT : LISTED;
+}
+
+u32 SlotOfRow(u32 row) { return row == NO_ADAPTER ? ROW_127_SLOT : row; }
+
+// Gives up the held table and its menu items.
+void DropTable() {
+  if (!app.ifTable) return;
+  GlobalFree(app.ifTable);
+  app.ifTable = nullptr;
+  while (RemoveMenu(app.adapterMenu, FIRST_ADAPTER_ITEM, MF_BYPOSITION)) {
+  }
+}
+
+// A fresh table of the size the system asked for, or null.
+MIB_IFTABLE* ReadTable(ULONG size) {
+  auto* table = static_cast<MIB_IFTABLE*>(GlobalAlloc(GMEM_FIXED, size));
+  if (!table) return nullptr;
+  // No retry when the table grew between the two calls: the next scan sees it.
+  if (GetIfTable(table, &size, TRUE) != 0 || table->dwNumEntries == 0 ||
+      size < table->dwNumEntries * IF_ROW_SIZE + IF_TABLE_HEADER_SIZE) {
+    GlobalFree(table);
+    return nullptr;
+  }
+  return table;
+}
+
+// Appends a menu item for each row worth offering; returns how many are
+// enabled and the position of the last of them.
+u32 ListRows(MIB_IFTABLE* table, u32 all, u32& lastListed) {
+  u32 listed = 0;
+  for (u32 i = 0; i < table->dwNumEntries; ++i) {
+    MIB_IFROW& row = table->table[i];
+    if (GetIfEntry(&row) != 0) continue;
+    Listing listing = ListingOf(row, all);
+    if (listing == LEFT_OUT) continue;
+    char text[MAXLEN_IFDESCR + 1];
+    u32 length = DescriptionLength(row);
+    for (u32 k = 0; k < length; ++k) text[k] = char(row.bDescr[k]);
+    text[length] = 0;
+    bool added = AppendMenuA(app.adapterMenu, listing == GRAYED ? MF_GRAYED : MF_STRING, IDM_ADAPTER_BASE + i, text);
+    if (added && listing == LISTED) {
+      ++listed;
+      lastListed = i;
+    }
+  }
+  return listed;
+}
+
+// A stored selection names the same adapter while its row keeps its type.
+void CheckSelection() {
+  u32 row = SelectedRow();
+  if (row == NO_ROW) return;
+  if (row >= app.ifTable->dwNumEntries || app.ifTable->table[row].dwType != app.adapterType)
+    app.adapterSlot = NO_ADAPTER;
+}
+
+void WriteRefreshLabel(u32 listed, u32 rows) {
+  char text[MENU_TEXT_SIZE];
+  wsprintfA(text, refreshLabelFormat, listed, rows);
+  ModifyMenuA(app.adapterMenu, IDM_REFRESH, MF_BYCOMMAND | MF_STRING, IDM_REFRESH, text);
+}
+
+}  // namespace
+
+u32 ScanAdapters(u32 all) {
+  u32 rows = 0, listed = 0;
+  ULONG size = 0;
+  // Without a usable size the old table, its items and the selection stay as they are.
+  if (GetIfTable(nullptr, &size, TRUE) == ERROR_INSUFFICIENT_BUFFER_CODE && size >= IF_TABLE_HEADER_SIZE + IF_ROW_SIZE) {
+    DropTable();
+    if (MIB_IFTABLE* table = ReadTable(size)) {
+      rows = table->dwNumEntries;
+      u32 lastListed = 0;
+      listed = ListRows(table, all, lastListed);
+      app.ifTable = table;
+      if (!all && listed == 1) MainWndProc(nullptr, UM_COMMAND, IDM_ADAPTER_BASE + lastListed, 0);
+      CheckSelection();
+    }
+  }
+  WriteRefreshLabel(listed, rows);
+  return (rows << 16) + listed;
+}
+
+u32 SelectedRow() {
+  if (app.adapterSlot == NO_ADAPTER) return NO_ROW;
+  return app.adapterSlot == ROW_127_SLOT ? NO_ADAPTER : app.adapterSlot;
+}
+
+void SelectAdapter(u32 row, u32 modifier) {
+  if (!app.ifTable || row >= app.ifTable->dwNumEntries) return;
+  DWORD type = app.ifTable->table[row].dwType;
+  if (SelectedRow() == row && app.adapterType == type) {
+    if (!modifier) return;
+  } else {
+    app.adapterSlot = SlotOfRow(row);
+    app.adapterType = type;
+  }
+  app.sampleCounter = WARM_UP_START;
+  ClearHistory();
+}

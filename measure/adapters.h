@@ -1,0 +1,20 @@
+// The interface table, the adapter submenu built from it, and the selected
+// adapter: a row position together with that row's interface type.
+#pragma once
+
+#include "platform/win32.h"
+
+constexpr u32 NO_ROW = 0xFFFFFFFF;
+
+// Reads the system's interface table into the program's own copy, rebuilds
+// the adapter submenu and checks the stored selection; with all clear it
+// lists only operational adapters worth offering and selects the only one.
+// Returns (row count << 16) + listed count, 0 when the table could not be read.
+u32 ScanAdapters(u32 all);
+
+// The selected row's position in ifTable, or NO_ROW.
+u32 SelectedRow();
+
+// Selects the adapter of a row; choosing the selected one again does nothing
+// unless the modifier is set. A new selection restarts the warm-up and the graph.
+void SelectAdapter(u32 row, u32 modifier);

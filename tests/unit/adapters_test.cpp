@@ -1,0 +1,166 @@
+#include "measure/adapters.h"
+
+#include "res/resource.h"
+#include "test_support.h"
+
+namespace {
+
+using fakewin::MakeInterface;
+
+class AdaptersTest : public ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    LoadMenus();
+  }
+  void ThreeRows() {
+    fakewin::SetInterfaces({MakeInterface(1, IF_TYPE_SOFTWARE_LOOPBACK, true, "Loopback"),
+                            MakeInterface(7, IF_TYPE_ETHERNET_CSMACD, true, "Realtek Ethernet"),
+                            MakeInterface(9, IF_TYPE_ETHERNET_CSMACD, false, "Wi-Fi")});
+  }
+  std::vector<std::string> ItemTexts() {
+    std::vector<std::string> texts;
+    for (const auto& i : AdapterItems()) texts.push_back(i.text + ((i.flags & MF_GRAYED) ? " (grayed)" : ""));
+    return texts;
+  }
+};
+
+TEST_F(AdaptersTest, FilteredScanListsAndSelectsTheOnlyAdapter) {
+  ThreeRows();
+  app.history[95] = 5;
+  app.sampleCounter = 40;
+  EXPECT_EQ(ScanAdapters(0), 196609u);
+  EXPECT_EQ(MenuText(IDM_REFRESH), "&Refresh  1 / 3 items");
+  ASSERT_EQ(AdapterItems().size(), 1u);
+  EXPECT_EQ(AdapterItems()[0].id, uint32_t(IDM_ADAPTER_BASE + 1));
+  EXPECT_EQ(AdapterItems()[0].text, "Realtek Ethernet");
+  EXPECT_EQ(app.adapterSlot, 1u);
+  EXPECT_EQ(app.adapterType, IF_TYPE_ETHERNET_CSMACD);
+  EXPECT_EQ(app.sampleCounter, WARM_UP_START);
+  EXPECT_EQ(app.history[95], 0u);
+}
+
+TEST_F(AdaptersTest, ScanOfAllListsEveryRowAndSelectsNothing) {
+  ThreeRows();
+  EXPECT_EQ(ScanAdapters(1), 3u << 16 | 2);
+  EXPECT_EQ(MenuText(IDM_REFRESH), "&Refresh  2 / 3 items");
+  EXPECT_EQ(ItemTexts(), (std::vector<std::string>{"Loopback", "Realtek Ethernet", "Wi-Fi (grayed)"}));
+  EXPECT_EQ(AdapterItems()[2].id, uint32_t(IDM_ADAPTER_BASE + 2));
+  EXPECT_EQ(app.adapterSlot, NO_ADAPTER);
+}
+
+TEST_F(AdaptersTest, DescriptionFiltersAreExact) {
+  fakewin::SetInterfaces({MakeInterface(1, 6, true, "WAN Miniport (IP)"), MakeInterface(2, 6, true, "wan card"),
+                          MakeInterface(3, 6, true, "Filter-0000"), MakeInterface(4, 6, true, "Filter-00001"),
+                          MakeInterface(5, 6, true, "WAN"), MakeInterface(6, IF_TYPE_PPP, true, "Dial-up"),
+                          MakeInterface(8, IF_TYPE_TUNNEL, true, "Teredo"), MakeInterface(9, 6, true, "0000")});
+  EXPECT_EQ(ScanAdapters(0) & 0xFF, 4u);
+  EXPECT_EQ(ItemTexts(), (std::vector<std::string>{"wan card", "Filter-00001", "WAN", "0000"}));
+  EXPECT_EQ(app.adapterSlot, NO_ADAPTER);  // more than one listed: no automatic choice
+}
+
+TEST_F(AdaptersTest, DescriptionFillingTheWholeFieldIsNotReadPastIt) {
+  MIB_IFROW row = MakeInterface(3, 6, true, "");
+  memset(row.bDescr, 'x', sizeof row.bDescr);
+  MIB_IFROW next = MakeInterface(4, 6, false, "NEXT ROW");
+  fakewin::SetInterfaces({row, next});
+  ScanAdapters(0);
+  ASSERT_EQ(AdapterItems().size(), 1u);
+  EXPECT_EQ(AdapterItems()[0].text, std::string(256, 'x'));
+
+  memcpy(row.bDescr + 251, "-0000", 5);  // ends the full field with the place-holder suffix
+  fakewin::SetInterfaces({row, next});
+  EXPECT_EQ(ScanAdapters(0) & 0xFF, 0u);
+}
+
+TEST_F(AdaptersTest, StoredSelectionNeedsTheSamePositionAndType) {
+  ThreeRows();
+  fakewin::Interfaces()[0].dwType = 6;  // two listed now
+  struct {
+    uint32_t slot, type, after;
+  } cases[] = {{3, 6, NO_ADAPTER}, {1, 71, NO_ADAPTER}, {1, 6, 1}, {2, 6, 2}, {NO_ADAPTER, 6, NO_ADAPTER}};
+  for (auto& c : cases) {
+    app.adapterSlot = c.slot;
+    app.adapterType = c.type;
+    ScanAdapters(0);
+    EXPECT_EQ(app.adapterSlot, c.after) << c.slot << "/" << c.type;
+    EXPECT_EQ(app.adapterType, c.type);  // kept when the slot falls back
+  }
+  // The same position and type names the adapter even when it is another interface now.
+  fakewin::Interfaces()[1].dwIndex = 70;
+  app.adapterSlot = 1;
+  ScanAdapters(0);
+  EXPECT_EQ(app.adapterSlot, 1u);
+}
+
+TEST_F(AdaptersTest, AlreadySelectedOnlyAdapterIsLeftRunning) {
+  ThreeRows();
+  app.adapterSlot = 1;
+  app.adapterType = 6;
+  app.sampleCounter = 40;
+  app.history[95] = 5;
+  ScanAdapters(0);
+  EXPECT_EQ(app.sampleCounter, 40u);
+  EXPECT_EQ(app.history[95], 5u);
+
+  SelectAdapter(1, 1);  // chosen again with the modifier: restarts
+  EXPECT_EQ(app.sampleCounter, WARM_UP_START);
+  EXPECT_EQ(app.history[95], 0u);
+}
+
+TEST_F(AdaptersTest, FailedScansKeepOrDropTheTable) {
+  ThreeRows();
+  app.adapterSlot = 2;
+  app.adapterType = 6;
+  ScanAdapters(1);
+  MIB_IFTABLE* held = app.ifTable;
+
+  for (auto fault : {fakewin::IfTableFault::REFUSE_SIZE, fakewin::IfTableFault::NO_ROOM_FOR_A_ROW}) {
+    fakewin::SetIfTableFault(fault);
+    EXPECT_EQ(ScanAdapters(0), 0u);
+    EXPECT_EQ(MenuText(IDM_REFRESH), "&Refresh  0 / 0 items");
+    EXPECT_EQ(app.ifTable, held);  // the old table and its items stay
+    EXPECT_EQ(AdapterItems().size(), 3u);
+  }
+
+  fakewin::SetIfTableFault(fakewin::IfTableFault::GROWS_BETWEEN_CALLS);
+  EXPECT_EQ(ScanAdapters(0), 0u);
+  EXPECT_EQ(app.ifTable, nullptr);
+  EXPECT_TRUE(AdapterItems().empty());
+  EXPECT_EQ(app.adapterSlot, 2u);  // left alone
+  EXPECT_EQ(fakewin::LiveGlobalBlocks(), 0);
+
+  fakewin::SetIfTableFault(fakewin::IfTableFault::NONE);
+  fakewin::SetInterfaces({});
+  EXPECT_EQ(ScanAdapters(0), 0u);  // no interface at all
+}
+
+TEST_F(AdaptersTest, RescanReplacesTableAndItems) {
+  ThreeRows();
+  fakewin::FailIfEntry(7, true);  // a row that will not refresh: no item, still counted
+  EXPECT_EQ(ScanAdapters(1), 3u << 16 | 1);
+  EXPECT_EQ(ItemTexts(), (std::vector<std::string>{"Loopback", "Wi-Fi (grayed)"}));
+  fakewin::FailIfEntry(7, false);
+  ScanAdapters(1);
+  ScanAdapters(1);
+  EXPECT_EQ(ItemTexts().size(), 3u);
+  EXPECT_EQ(fakewin::LiveGlobalBlocks(), 1);
+}
+
+TEST_F(AdaptersTest, RowAtPosition127CanBeChosenApartFromNoAdapter) {
+  std::vector<MIB_IFROW> rows;
+  for (DWORD i = 0; i < 130; ++i) rows.push_back(MakeInterface(i + 1, 6, i == 127, "adapter"));
+  fakewin::SetInterfaces(rows);
+  ScanAdapters(0);  // row 127 is the only one up
+  EXPECT_EQ(SelectedRow(), 127u);
+  EXPECT_NE(app.adapterSlot, NO_ADAPTER);
+  ScanAdapters(0);
+  EXPECT_EQ(SelectedRow(), 127u);  // confirmed by the next scan
+
+  app.adapterSlot = NO_ADAPTER;  // a stored 127 still means none
+  EXPECT_EQ(SelectedRow(), NO_ROW);
+  SelectAdapter(5, 0);
+  EXPECT_EQ(app.adapterSlot, 5u);
+}
+
+}  // namespace

@@ -1,0 +1,232 @@
+#include "measure/sampler.h"
+
+#include "measure/adapters.h"
+#include "test_support.h"
+
+namespace {
+
+class SamplerTest : public ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    LoadMenus();
+    window = fakewin::AddWindow({0, 0, 100, 100});
+    fakewin::SetInterfaces({fakewin::MakeInterface(1, IF_TYPE_SOFTWARE_LOOPBACK, true, "lo"),
+                            fakewin::MakeInterface(2, IF_TYPE_ETHERNET_CSMACD, true, "eth")});
+    ASSERT_EQ(ScanAdapters(0) & 0xFF, 1u);  // selects eth, row 1
+  }
+  // One timer tick after the adapter's counters reached these readings.
+  void Tick(uint32_t in, uint32_t out) {
+    Counters(in, out);
+    SampleTick(window, WM_TIMER, SAMPLE_TIMER_ID, 0);
+  }
+  void Counters(uint32_t in, uint32_t out) {
+    fakewin::Interfaces()[1].dwInOctets = in;
+    fakewin::Interfaces()[1].dwOutOctets = out;
+  }
+  // Takes the warm-up and the baselines so that the next tick is a sample.
+  void Warm(uint32_t in = 0, uint32_t out = 0) {
+    app.sampleCounter = 20;
+    Tick(in, out);
+  }
+  HWND window;
+};
+
+TEST_F(SamplerTest, WorkedSequenceOfFourTicks) {
+  struct {
+    uint32_t in, out, counter, recv, sent, recvKiB, recvRest, sentKiB, sentRest;
+  } ticks[] = {{5000, 1000, 8, 0, 0, 0, 0, 0, 0},
+               {7048, 1500, 9, 2048, 500, 2, 0, 0, 500},
+               {7948, 2100, 10, 900, 600, 2, 900, 1, 76},
+               {100, 2100, 11, 900, 0, 3, 776, 1, 76}};
+  for (auto& t : ticks) {
+    Tick(t.in, t.out);
+    EXPECT_EQ(app.sampleCounter, t.counter);
+    EXPECT_EQ(app.history[95], t.recv) << t.in;
+    EXPECT_EQ(app.history[191], t.sent) << t.out;
+    EXPECT_EQ(app.totalRecvKiB, t.recvKiB);
+    EXPECT_EQ(app.recvRemainder, t.recvRest);
+    EXPECT_EQ(app.totalSentKiB, t.sentKiB);
+    EXPECT_EQ(app.sentRemainder, t.sentRest);
+  }
+  EXPECT_EQ(app.history[93], 2048u);  // the history moved along
+  EXPECT_EQ(app.history[189], 500u);
+}
+
+TEST_F(SamplerTest, CountersWrapAndGlitchesRepeatTheNewestValue) {
+  Warm(0xFFFFFF00, 0);
+  Tick(0x00000100, 524288000);
+  EXPECT_EQ(app.history[95], 512u);
+  EXPECT_EQ(app.history[191], 524288000u);  // exactly the limit at 1000 ms: accepted
+
+  Tick(0x00000100 + 524288001, 524288000 + 77);
+  EXPECT_EQ(app.history[95], 512u);  // one byte over: replaced by the newest value
+  EXPECT_EQ(app.history[191], 77u);
+  EXPECT_EQ(app.totalRecvKiB, 1u);  // and the replacement counts in the totals: 512 + 512
+
+  ClearHistory();
+  Tick(0, 0);  // a huge wrapped difference right after a clear
+  EXPECT_EQ(app.history[95], 0u);
+}
+
+TEST_F(SamplerTest, GlitchLimitFollowsTheInterval) {
+  app.settings[SET_INTERVAL] = 80;
+  Warm();
+  Tick(41943040, 41943041);
+  EXPECT_EQ(app.history[95], 41943040u);
+  EXPECT_EQ(app.history[191], 0u);
+}
+
+TEST_F(SamplerTest, RemaindersCarryIntoTheTotals) {
+  Warm();
+  app.recvRemainder = 1000;
+  Tick(100, 0);
+  EXPECT_EQ(app.totalRecvKiB, 1u);
+  EXPECT_EQ(app.recvRemainder, 76u);
+  Tick(100, 0);
+  EXPECT_EQ(app.totalRecvKiB, 1u);
+  EXPECT_EQ(app.recvRemainder, 76u);
+}
+
+TEST_F(SamplerTest, WarmUpSkipsReadingsAfterStartAndAfterPower) {
+  fakewin::ClearGdiCalls();
+  Tick(100, 100);  // from 7: baselines only, no paint
+  EXPECT_EQ(app.sampleCounter, 8u);
+  EXPECT_TRUE(fakewin::GdiCalls().empty());
+  Tick(200, 100);
+  EXPECT_EQ(app.history[95], 100u);
+  EXPECT_FALSE(fakewin::GdiCalls().empty());  // the first sample paints
+
+  app.sampleCounter = WARM_UP_AFTER_POWER;
+  for (int i = 0; i < 5; ++i) Tick(300 + 100 * i, 100);
+  EXPECT_EQ(app.history[95], 100u);  // five readings skipped
+  Tick(1000, 100);
+  EXPECT_EQ(app.sampleCounter, 9u);
+  EXPECT_EQ(app.history[95], 300u);
+}
+
+TEST_F(SamplerTest, NothingHappensWithoutASelection) {
+  std::vector<MIB_IFROW> rows(5, fakewin::MakeInterface(1, 6, true, "a"));
+  for (DWORD i = 0; i < 5; ++i) rows[i].dwIndex = i + 1;
+  fakewin::SetInterfaces(rows);
+  ScanAdapters(1);
+  app.adapterSlot = NO_ADAPTER;
+  int calls = fakewin::GetIfEntryCalls();
+  Tick(100, 100);
+  Tick(200, 100);
+  EXPECT_EQ(fakewin::GetIfEntryCalls(), calls);
+  EXPECT_EQ(app.sampleCounter, WARM_UP_START);
+}
+
+TEST_F(SamplerTest, ATickReadsOneRowAndAllocatesNothing) {
+  Warm();
+  int calls = fakewin::GetIfEntryCalls();
+  int blocks = fakewin::LiveGlobalBlocks();
+  int objects = fakewin::LiveGdiObjects();
+  Tick(1000, 1000);
+  EXPECT_EQ(fakewin::GetIfEntryCalls(), calls + 1);
+  EXPECT_EQ(fakewin::LiveGlobalBlocks(), blocks);
+  EXPECT_EQ(fakewin::LiveGdiObjects(), objects);
+}
+
+TEST_F(SamplerTest, UnreadableRowKeepsTheLastGoodBaselines) {
+  Warm(1000, 0);
+  fakewin::FailIfEntry(2, true);
+  Tick(2000, 0);
+  Tick(3000, 0);
+  fakewin::FailIfEntry(2, false);
+  Tick(4000, 0);
+  EXPECT_EQ(app.history[95], 3000u);  // everything since the last good reading
+}
+
+TEST_F(SamplerTest, RescanWaitsAboutFourSeconds) {
+  struct {
+    uint32_t interval, readingTick;
+  } cases[] = {{1000, 5}, {500, 9}, {100, 41}, {80, 52}};
+  for (auto& c : cases) {
+    app.settings[SET_INTERVAL] = c.interval;
+    Warm();
+    app.rescanCountdown = RESCAN_PENDING;
+    int calls = fakewin::GetIfEntryCalls();
+    for (uint32_t tick = 1; tick < c.readingTick; ++tick) Tick(0, 0);
+    EXPECT_EQ(fakewin::GetIfEntryCalls(), calls) << c.interval;
+    EXPECT_EQ(app.rescanCountdown, c.readingTick) << c.interval;
+    Tick(500, 0);  // the wait is over: the adapter is up, sampling goes on
+    EXPECT_EQ(app.rescanCountdown, 0u);
+    EXPECT_EQ(app.history[95], 500u);
+  }
+}
+
+TEST_F(SamplerTest, RescanRunsWhenTheAdapterIsDownOrAfterAnEmptyRescan) {
+  Warm();
+  app.rescanCountdown = RESCAN_PENDING;
+  for (int i = 0; i < 4; ++i) Tick(0, 0);
+  fakewin::Interfaces()[1].dwOperStatus = 2;  // down: the rescan lists nothing
+  int tables = fakewin::GetIfTableCalls();
+  Tick(0, 0);
+  EXPECT_GT(fakewin::GetIfTableCalls(), tables);
+  EXPECT_EQ(app.rescanCountdown, 0x101u);
+
+  fakewin::Interfaces()[1].dwOperStatus = MIB_IF_OPER_STATUS_OPERATIONAL;
+  for (int i = 0; i < 4; ++i) Tick(0, 0);
+  EXPECT_EQ(app.rescanCountdown, 0x105u);
+  uint32_t before = app.history[95];
+  Tick(9999, 0);  // the retry rescans even though the adapter is up again, and takes no sample
+  EXPECT_EQ(app.rescanCountdown, 0u);
+  EXPECT_EQ(app.history[95], before);
+  EXPECT_EQ(app.adapterSlot, 1u);
+
+  fakewin::SetIfTableFault(fakewin::IfTableFault::GROWS_BETWEEN_CALLS);
+  app.rescanCountdown = 5;
+  fakewin::Interfaces()[1].dwOperStatus = 2;
+  Tick(0, 0);  // a failed scan counts as one that listed nothing
+  EXPECT_EQ(app.rescanCountdown, 0x101u);
+}
+
+TEST_F(SamplerTest, ChangeIntervalRescalesAndRestarts) {
+  struct {
+    uint32_t from, to, before, after;
+  } cases[] = {{1000, 500, 3, 2},     {1000, 500, 1, 1},  {1000, 500, 1000, 500}, {1000, 500, 4194304, 2097152},
+               {1000, 80, 6, 0},      {1000, 80, 7, 1},   {80, 1000, 1, 13},      {80, 1000, 41943040, 524288000},
+               {1000, 80, 524288000, 41943040}};
+  for (auto& c : cases) {
+    app.settings[SET_INTERVAL] = c.to;
+    app.history[0] = app.history[191] = c.before;
+    ChangeInterval(window, c.from);
+    EXPECT_EQ(app.history[0], c.after) << c.from << " to " << c.to << ": " << c.before;
+    EXPECT_EQ(app.history[191], c.after);
+  }
+  const auto& timer = fakewin::TimerCalls().back();
+  EXPECT_EQ(timer.window, window);
+  EXPECT_EQ(timer.id, SAMPLE_TIMER_ID);
+  EXPECT_EQ(timer.period, 80u);  // the interval of the last change
+  EXPECT_EQ(timer.proc, &SampleTick);
+}
+
+TEST_F(SamplerTest, ChangeIntervalTakesFreshBaselinesWithoutWarmUp) {
+  Warm(1000, 1000);
+  Counters(5000, 6000);
+  app.settings[SET_INTERVAL] = 500;
+  ChangeInterval(window, 1000);
+  EXPECT_EQ(app.prevInOctets, 5000u);
+  EXPECT_EQ(app.prevOutOctets, 6000u);
+  EXPECT_EQ(app.sampleCounter, 21u);  // Warm's tick made it 21; the null-window call does not count
+
+  app.rescanCountdown = RESCAN_PENDING;  // during a wait it counts one wait tick and reads nothing
+  Counters(7000, 7000);
+  ChangeInterval(window, 500);
+  EXPECT_EQ(app.rescanCountdown, 2u);
+  EXPECT_EQ(app.prevInOctets, 5000u);
+}
+
+TEST_F(SamplerTest, CoverCheckOnlyWhenForcedTopMostAndInactive) {
+  Warm();
+  app.optionFlags |= OPT_TOPMOST | OPT_FORCE;
+  Tick(0, 0);
+  EXPECT_EQ(app.nextCoverCheck, 0u);  // active: no check
+  app.modeFlags &= ~MODE_ACTIVE;
+  SampleTick(window, WM_TIMER, SAMPLE_TIMER_ID, 1000);
+  EXPECT_EQ(app.nextCoverCheck, 1000u + 3996);
+}
+
+}  // namespace

@@ -1,0 +1,130 @@
+#include "ui/main_window.h"
+
+#include "app/app_state.h"
+#include "app/settings_file.h"
+#include "display/painter.h"
+#include "measure/sampler.h"
+#include "ui/commands.h"
+#include "ui/placement.h"
+
+namespace {
+
+constexpr LRESULT HANDLED = 0;
+constexpr LRESULT BROADCAST_HANDLED = TRUE;
+constexpr u32 FULL_ALPHA = 255;
+constexpr u32 MIN_TRACK_CELLS = 16;  // the narrowest window holds sixteen characters
+
+void OnCreate(HWND window) {
+  app.windowDC = GetDC(window);
+  app.memoryDC = CreateCompatibleDC(app.windowDC);
+  SetBkMode(app.memoryDC, TRANSPARENT);
+}
+
+void OnDestroy() {
+  SaveSettings();
+  PostQuitMessage(0);
+}
+
+// A new off-screen bitmap of the client size; when none can be made the old
+// one stays in use.
+void OnSize(HWND window, LPARAM size) {
+  app.clientRect.right = LOWORD(size);
+  app.clientRect.bottom = HIWORD(size);
+  HGDIOBJ bitmap = CreateCompatibleBitmap(app.windowDC, ClientWidth(), ClientHeight());
+  if (bitmap) {
+    SelectObject(app.memoryDC, bitmap);
+    if (app.gdiTable[GDI_MEM_BITMAP]) DeleteObject(app.gdiTable[GDI_MEM_BITMAP]);
+    app.frozen = 0;
+    app.gdiTable[GDI_MEM_BITMAP] = bitmap;
+  }
+  GetWindowRect(window, &app.windowRect);
+}
+
+void OnPaint(HWND window) {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(window, &paint);
+  PaintAll(reinterpret_cast<UINT_PTR>(dc));
+  EndPaint(window, &paint);
+}
+
+// During creation the window is not yet known as mainWindow: that first
+// activation applies the appearance; later ones only repaint the peak marker.
+void OnActivateApp(HWND window, WPARAM active) {
+  app.modeFlags = (app.modeFlags & ~MODE_ACTIVE) | (active ? MODE_ACTIVE : 0);
+  if (!app.mainWindow)
+    ApplyAppearance(window);
+  else
+    PaintAll(PAINT_NORMAL);
+}
+
+void OnGetMinMaxInfo(LPARAM info) {
+  i32 px = i32(app.settings[SET_FONT] & 0xFF);
+  reinterpret_cast<MINMAXINFO*>(info)->ptMinTrackSize = {i32(MIN_TRACK_CELLS) * px, 2 * px + 15};
+}
+
+void OnPowerBroadcast(WPARAM event) {
+  if (event == PBT_APMSUSPEND || event == PBT_APMRESUMEAUTOMATIC) app.sampleCounter = WARM_UP_AFTER_POWER;
+}
+
+// A device change starts the automatic rescan, or cancels one when the option is off.
+void OnDeviceChange(WPARAM event) {
+  if (event == DBT_DEVNODES_CHANGED) app.rescanCountdown = (app.optionFlags & OPT_AUTO_ADAPT) ? RESCAN_PENDING : 0;
+}
+
+void OnKeepOnScreen(HWND window) {
+  KeepOnMonitor(window, 1);
+  GetWindowRect(window, &app.windowRect);
+}
+
+}  // namespace
+
+LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      OnCreate(window);
+      return HANDLED;
+    case WM_DESTROY:
+      OnDestroy();
+      return HANDLED;
+    case WM_MOVE:
+    case WM_DISPLAYCHANGE:
+      PostMessageA(window, UM_KEEP_ON_SCREEN, 0, 0);
+      return HANDLED;
+    case WM_SIZE:
+      OnSize(window, lParam);
+      return HANDLED;
+    case WM_PAINT:
+      OnPaint(window);
+      return HANDLED;
+    case WM_QUERYENDSESSION:
+      return DestroyWindow(window);  // saves the settings before the session ends
+    case WM_ACTIVATEAPP:
+      OnActivateApp(window, wParam);
+      return HANDLED;
+    case WM_GETMINMAXINFO:
+      OnGetMinMaxInfo(lParam);
+      return HANDLED;
+    case WM_POWERBROADCAST:
+      OnPowerBroadcast(wParam);
+      return BROADCAST_HANDLED;
+    case WM_DEVICECHANGE:
+      OnDeviceChange(wParam);
+      return BROADCAST_HANDLED;
+    case UM_KEEP_ON_SCREEN:
+      OnKeepOnScreen(window);
+      return HANDLED;
+    case UM_COMMAND:
+      RunCommand(window, u32(wParam), u32(lParam));
+      return HANDLED;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void ApplyAppearance(HWND window) {
+  u32 opacity = app.settings[SET_OPACITY];
+  u32 alpha = ((opacity & 0xFF) * FULL_ALPHA + 50) / 100;
+  DWORD flags = ((opacity & SETTING_FLAG) && (app.modeFlags & MODE_COLORKEY)) ? LWA_COLORKEY : 0;
+  if (!(app.modeFlags & MODE_OPAQUE)) flags |= LWA_ALPHA;
+  SetLayeredWindowAttributes(window, app.colors[COLOR_BACK], BYTE(alpha), flags);
+  PaintAll(PAINT_NORMAL);
+}
