@@ -20,6 +20,7 @@ using u16 = unsigned short;
 using u32 = unsigned int;
 using i32 = int;
 using u64 = unsigned long long;
+using i64 = long long;
 
 static_assert(sizeof(u16) == 2 && sizeof(u32) == 4 && sizeof(u64) == 8);
 static_assert(sizeof(DWORD) == 4 && sizeof(LONG) == 4 && sizeof(COLORREF) == 4);

@@ -36,3 +36,9 @@
 #define IDM_REFRESH 33327
 // Adapter items: IDM_ADAPTER_BASE + the row's position in the interface table.
 #define IDM_ADAPTER_BASE 33328
+
+// Controls of the setting dialog.
+#define IDC_PROMPT 111
+#define IDC_VALUE 112
+#define IDC_SPIN 113
+#define IDC_FLAG 115

@@ -5,6 +5,7 @@
 #include "display/painter.h"
 #include "measure/sampler.h"
 #include "ui/commands.h"
+#include "ui/dialogs.h"
 #include "ui/placement.h"
 
 namespace {
@@ -112,6 +113,9 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       return BROADCAST_HANDLED;
     case UM_KEEP_ON_SCREEN:
       OnKeepOnScreen(window);
+      return HANDLED;
+    case UM_DRESS_POPUP:
+      DressPopup(window, lParam);
       return HANDLED;
     case UM_COMMAND:
       RunCommand(window, u32(wParam), u32(lParam));

@@ -6,6 +6,7 @@
 #include <map>
 #include <sstream>
 
+#include "fakewin/fake_resources.h"
 #include "fakewin/fake_windows.h"
 
 namespace {
@@ -29,18 +30,7 @@ HMENU NewMenu() {
   return HandleOf(menus.size() - 1);
 }
 
-// ---- The resource script ----
-std::map<std::string, UINT> ReadIds() {
-  std::map<std::string, UINT> ids;
-  std::ifstream in(VELNORID_RESOURCE_H);
-  std::string word, name;
-  while (in >> word) {
-    if (word != "#define") continue;
-    UINT value;
-    if (in >> name >> value) ids[name] = value;
-  }
-  return ids;
-}
+std::map<std::string, UINT> ReadIds() { return fakewin::ResourceIds(); }
 
 std::string Quoted(const std::string& line) {
   size_t a = line.find('"'), b = line.rfind('"');
@@ -75,7 +65,9 @@ void ReadBlock(std::istream& in, HMENU menu, const std::map<std::string, UINT>& 
 
 HMENU LoadFromScript(UINT id) {
   auto ids = ReadIds();
-  std::ifstream in(VELNORID_RC_PATH);
+  std::string script;
+  for (const std::string& l : fakewin::ResourceScriptLines()) script += l + "\n";
+  std::istringstream in(script);
   std::string line;
   while (std::getline(in, line)) {
     std::istringstream words(line);
@@ -179,6 +171,25 @@ BOOL DestroyMenu(HMENU menu) {
 }
 
 namespace fakewin {
+
+std::map<std::string, unsigned> ResourceIds() {
+  std::map<std::string, unsigned> ids{{"IDOK", 1}, {"IDCANCEL", 2}};
+  std::ifstream in(VELNORID_RESOURCE_H);
+  std::string word, name;
+  while (in >> word) {
+    if (word != "#define") continue;
+    unsigned value;
+    if (in >> name >> value) ids[name] = value;
+  }
+  return ids;
+}
+
+std::vector<std::string> ResourceScriptLines() {
+  std::vector<std::string> lines;
+  std::ifstream in(VELNORID_RC_PATH);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
 
 void ResetMenus() { menus.clear(); }
 

@@ -170,6 +170,7 @@ void FailIfEntry(DWORD index, bool fail) {
 int GetIfEntryCalls() { return ifEntryCalls; }
 int GetIfTableCalls() { return ifTableCalls; }
 int LiveGlobalBlocks() { return int(blocks.size()); }
+size_t BlockSize(HGLOBAL block) { return blocks.count(block) ? blocks[block].size : 0; }
 
 void SetLocalTime(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second) {
   localTime = {year, month, 0, day, hour, minute, second, 0};

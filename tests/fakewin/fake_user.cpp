@@ -10,8 +10,14 @@ struct Window {
   RECT rect;
   LONG style, exStyle;
   WNDPROC proc;
-  std::string className, title;
+  std::string className, title;  // the title is also a control's text
   HDC dc;
+  HICON icon;
+  bool checked;
+  DLGPROC dialogProc;
+  std::map<int, HWND> items;  // a dialog's controls by id
+  bool ended;                 // a dialog that EndDialog closed, with its result
+  INT_PTR result;
 };
 
 struct WindowClass {
@@ -57,9 +63,36 @@ void RaiseToTop(HWND w) {
   zOrder.insert(zOrder.begin(), w);
 }
 
+std::function<void()> idleScript;
+std::vector<HWND> openPopups;  // modal popups, the last opened last
+
+// What every window does with these messages by default.
+LRESULT BuiltIn(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  Window* w = Find(window);
+  if (!w) return 0;
+  switch (message) {
+    case WM_SETTEXT:
+      w->title = reinterpret_cast<const char*>(lParam);
+      return TRUE;
+    case WM_SETICON:
+      w->icon = reinterpret_cast<HICON>(lParam);
+      return 0;
+    case BM_SETCHECK:
+      w->checked = wParam == BST_CHECKED;
+      return 0;
+    case BM_GETCHECK:
+      return w->checked ? BST_CHECKED : 0;
+  }
+  return 0;
+}
+
 LRESULT Deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   Window* w = Find(window);
-  return w && w->proc ? w->proc(window, message, wParam, lParam) : 0;
+  if (!w) return 0;
+  if (w->proc) return w->proc(window, message, wParam, lParam);
+  if (w->dialogProc)
+    if (INT_PTR handled = w->dialogProc(window, message, wParam, lParam)) return handled;
+  return BuiltIn(window, message, wParam, lParam);
 }
 
 }  // namespace
@@ -116,10 +149,53 @@ BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 void PostQuitMessage(int) { quitPosted = true; }
 
-LRESULT DefWindowProcA(HWND window, UINT message, WPARAM, LPARAM) {
+LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_CLOSE) DestroyWindow(window);
-  return 0;
+  return BuiltIn(window, message, wParam, lParam);
 }
+
+HICON LoadIconA(HINSTANCE, LPCSTR name) {
+  return reinterpret_cast<HICON>(0x500000 + reinterpret_cast<uintptr_t>(name));
+}
+HCURSOR LoadCursorA(HINSTANCE, LPCSTR) { return reinterpret_cast<HCURSOR>(0x510000); }
+
+HWND FindWindowA(LPCSTR className, LPCSTR title) {
+  for (auto& [h, w] : windows)
+    if (w.className == className && w.title == title) return h;
+  return nullptr;
+}
+
+// A real loop would wait for input; here the test's idle script supplies it,
+// and an empty queue after it ends the loop.
+BOOL GetMessageA(MSG* msg, HWND, UINT, UINT) {
+  if (queue.empty() && !quitPosted && idleScript) idleScript();
+  if (queue.empty()) return FALSE;
+  *msg = queue.front();
+  queue.erase(queue.begin());
+  return TRUE;
+}
+
+LRESULT DispatchMessageA(const MSG* msg) {
+  if (msg->message == WM_TIMER && msg->lParam) {
+    reinterpret_cast<TIMERPROC>(msg->lParam)(msg->hwnd, WM_TIMER, msg->wParam, tick);
+    return 0;
+  }
+  return Deliver(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}
+
+BOOL ShowWindow(HWND window, int show) {
+  Window* w = Find(window);
+  if (!w) return FALSE;
+  bool wasVisible = w->style & WS_VISIBLE;
+  w->style = show == SW_HIDE ? w->style & ~WS_VISIBLE : w->style | WS_VISIBLE;
+  return wasVisible;
+}
+
+BOOL SetWindowTextA(HWND window, LPCSTR text) {
+  return Deliver(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)) != 0;
+}
+
+HWND GetLastActivePopup(HWND window) { return openPopups.empty() ? window : openPopups.back(); }
 
 HDC GetDC(HWND window) {
   Window* w = Find(window);
@@ -215,6 +291,8 @@ namespace fakewin {
 
 void ResetUser() {
   windows.clear();
+  idleScript = nullptr;
+  openPopups.clear();
   classes.clear();
   queue.clear();
   quitPosted = false;
@@ -235,12 +313,74 @@ void TapKey(int key) { tapped[key & 0xFF] = true; }
 
 HWND AddWindow(RECT rect, LONG style, LONG exStyle) {
   HWND w = reinterpret_cast<HWND>(nextWindow += 0x10);
-  windows[w] = {rect, style, exStyle, nullptr, "", "", nullptr};
+  windows[w] = {rect, style, exStyle, nullptr, "", "", nullptr, nullptr, false, nullptr, {}, false, 0};
   zOrder.insert(zOrder.begin(), w);
   return w;
 }
 
 void AddMonitor(RECT monitor, RECT work) { monitors.push_back({monitor, work}); }
+
+void OnIdle(std::function<void()> script) { idleScript = std::move(script); }
+
+std::string WindowText(HWND window) {
+  Window* w = Find(window);
+  return w ? w->title : "";
+}
+HICON WindowIcon(HWND window) {
+  Window* w = Find(window);
+  return w ? w->icon : nullptr;
+}
+bool WindowVisible(HWND window) { return GetWindowLongPtrA(window, GWL_STYLE) & WS_VISIBLE; }
+
+// For the dialogs and pickers of the fake: a modal popup and its controls.
+HWND OpenPopup(const char* caption) {
+  HWND popup = AddWindow({0, 0, 300, 150});
+  windows[popup].title = caption;
+  openPopups.push_back(popup);
+  PumpMessages();  // what was posted before the modal call arrives while it is open
+  return popup;
+}
+void ClosePopup(HWND popup) {
+  openPopups.erase(std::remove(openPopups.begin(), openPopups.end(), popup), openPopups.end());
+  for (auto& [id, item] : windows[popup].items) DestroyWindow(item);
+  DestroyWindow(popup);
+}
+HWND AddDialogItem(HWND dialog, int id, const std::string& text, bool visible) {
+  HWND item = AddWindow({}, visible ? WS_VISIBLE : 0);
+  windows[item].title = text;
+  windows[dialog].items[id] = item;
+  return item;
+}
+void SetDialogProc(HWND dialog, DLGPROC proc) { windows[dialog].dialogProc = proc; }
+HWND DialogItem(HWND dialog, int id) {
+  Window* w = Find(dialog);
+  return w && w->items.count(id) ? w->items[id] : nullptr;
+}
+bool EndModal(HWND dialog, INT_PTR result) {
+  Window* w = Find(dialog);
+  if (!w) return false;
+  w->ended = true;
+  w->result = result;
+  return true;
+}
+bool ModalResult(HWND dialog, INT_PTR& result) {
+  Window* w = Find(dialog);
+  if (!w || !w->ended) return false;
+  result = w->result;
+  return true;
+}
+void SetChecked(HWND item, bool checked) {
+  if (Window* w = Find(item)) w->checked = checked;
+}
+bool Checked(HWND item) {
+  Window* w = Find(item);
+  return w && w->checked;
+}
+
+void FireTimer() {
+  const fakewin::TimerCall& t = timerCalls.back();
+  queue.push_back({t.window, WM_TIMER, t.id, reinterpret_cast<LPARAM>(t.proc), tick, {}});
+}
 
 int PumpMessages() {
   int n = 0;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,7 @@ using LPDWORD = DWORD*;
 using PLONG = LONG*;
 using HANDLE = void*;
 using COLORREF = DWORD;
+using WCHAR = uint16_t;
 using ULONG = uint32_t;
 using PULONG = ULONG*;
 using SIZE_T = size_t;
@@ -35,7 +37,10 @@ using WPARAM = UINT_PTR;
 using LPARAM = LONG_PTR;
 using LRESULT = LONG_PTR;
 using HGLOBAL = void*;
-using WCHAR = uint16_t;
+using INT_PTR = intptr_t;
+using LPCWSTR = const WCHAR*;
+using LPWSTR = WCHAR*;
+using HRESULT = int32_t;
 
 // Handles are distinct pointer types, as with STRICT on Windows.
 #define FAKE_HANDLE(name) \
@@ -192,6 +197,32 @@ BOOL CloseHandle(HANDLE object);
 // ---- Process ----
 LPSTR GetCommandLineA();
 [[noreturn]] void ExitProcess(UINT exitCode);
+constexpr int SM_NETWORK = 63;
+int GetSystemMetrics(int index);
+using FARPROC = INT_PTR (*)();
+HMODULE LoadLibraryA(LPCSTR name);
+FARPROC GetProcAddress(HMODULE module, LPCSTR name);
+BOOL FreeLibrary(HMODULE module);
+BOOL ImmDisableIME(DWORD thread);
+constexpr DWORD COINIT_APARTMENTTHREADED = 0x2;
+constexpr DWORD COINIT_DISABLE_OLE1DDE = 0x4;
+HRESULT CoInitializeEx(LPVOID reserved, DWORD flags);
+void CoUninitialize();
+struct INITCOMMONCONTROLSEX {
+  DWORD dwSize;
+  DWORD dwICC;
+};
+constexpr DWORD ICC_UPDOWN_CLASS = 0x10;
+BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* controls);
+constexpr int SW_HIDE = 0;
+constexpr int SW_SHOWNORMAL = 1;
+constexpr int SW_SHOWNA = 8;
+HINSTANCE ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR folder, INT show);
+
+// ---- Wide text ----
+constexpr UINT CP_ACP = 0;
+constexpr int MAX_PATH = 260;
+int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPWSTR wide, int wideLength);
 
 // ---- Time and keys ----
 DWORD GetTickCount();
@@ -289,6 +320,99 @@ BOOL EndPaint(HWND window, const PAINTSTRUCT* paint);
 BOOL SetLayeredWindowAttributes(HWND window, COLORREF key, BYTE alpha, DWORD flags);
 UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT period, TIMERPROC proc);
 HMODULE GetModuleHandleA(LPCSTR name);
+constexpr UINT CS_VREDRAW = 0x1;
+constexpr UINT CS_HREDRAW = 0x2;
+constexpr UINT CS_DBLCLKS = 0x8;
+constexpr UINT CS_OWNDC = 0x20;
+#define IDC_ARROW MAKEINTRESOURCEA(32512)
+HICON LoadIconA(HINSTANCE instance, LPCSTR name);
+HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
+HWND FindWindowA(LPCSTR className, LPCSTR title);
+BOOL GetMessageA(MSG* msg, HWND window, UINT first, UINT last);
+LRESULT DispatchMessageA(const MSG* msg);
+BOOL ShowWindow(HWND window, int show);
+BOOL SetWindowTextA(HWND window, LPCSTR text);
+BOOL SetWindowTextW(HWND window, LPCWSTR text);
+HWND GetLastActivePopup(HWND window);
+HWND SetFocus(HWND window);
+constexpr UINT MB_ICONEXCLAMATION = 0x30;
+constexpr UINT MB_ICONINFORMATION = 0x40;
+constexpr UINT MB_SYSTEMMODAL = 0x1000;
+BOOL MessageBeep(UINT type);
+int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
+
+// ---- Dialogs ----
+using DLGPROC = INT_PTR (*)(HWND, UINT, WPARAM, LPARAM);
+constexpr UINT WM_INITDIALOG = 0x0110;
+constexpr UINT WM_COMMAND = 0x0111;
+constexpr UINT WM_NOTIFY = 0x004E;
+constexpr WPARAM ICON_BIG = 1;
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+constexpr UINT BM_GETCHECK = 0x00F0;
+constexpr UINT BM_SETCHECK = 0x00F1;
+constexpr WPARAM BST_CHECKED = 1;
+struct NMHDR {
+  HWND hwndFrom;
+  UINT_PTR idFrom;
+  UINT code;
+};
+struct NMUPDOWN {
+  NMHDR hdr;
+  int iPos;
+  int iDelta;
+};
+INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC proc, LPARAM parameter);
+BOOL EndDialog(HWND dialog, INT_PTR result);
+HWND GetDlgItem(HWND dialog, int id);
+BOOL SetDlgItemInt(HWND dialog, int id, UINT value, BOOL isSigned);
+UINT GetDlgItemInt(HWND dialog, int id, BOOL* translated, BOOL isSigned);
+LRESULT SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam);
+
+// ---- Common dialogs ----
+struct CHOOSECOLORA {
+  DWORD lStructSize;
+  HWND hwndOwner;
+  HWND hInstance;
+  COLORREF rgbResult;
+  COLORREF* lpCustColors;
+  DWORD Flags;
+  LPARAM lCustData;
+  void* lpfnHook;
+  LPCSTR lpTemplateName;
+};
+constexpr DWORD CC_RGBINIT = 0x1;
+constexpr DWORD CC_FULLOPEN = 0x2;
+BOOL ChooseColorA(CHOOSECOLORA* picker);
+struct CHOOSEFONTA {
+  DWORD lStructSize;
+  HWND hwndOwner;
+  HDC hDC;
+  LOGFONTA* lpLogFont;
+  INT iPointSize;
+  DWORD Flags;
+  COLORREF rgbColors;
+  LPARAM lCustData;
+  void* lpfnHook;
+  LPCSTR lpTemplateName;
+  HINSTANCE hInstance;
+  LPSTR lpszStyle;
+  WORD nFontType;
+  WORD unusedAlignment;
+  INT nSizeMin;
+  INT nSizeMax;
+};
+constexpr WORD SCREEN_FONTTYPE = 0x2000;
+BOOL ChooseFontA(CHOOSEFONTA* picker);
+
+// ---- Clipboard ----
+constexpr UINT CF_TEXT = 1;
+constexpr UINT CF_BITMAP = 2;
+BOOL OpenClipboard(HWND owner);
+BOOL CloseClipboard();
+BOOL EmptyClipboard();
+BOOL IsClipboardFormatAvailable(UINT format);
+HANDLE SetClipboardData(UINT format, HANDLE data);
 
 // ---- Menus ----
 constexpr UINT MF_BYCOMMAND = 0;
@@ -422,6 +546,54 @@ const std::vector<TimerCall>& TimerCalls();
 bool WindowExists(HWND window);
 // Makes CreateCompatibleBitmap fail from now on until Reset.
 void FailBitmaps(bool fail);
+
+// The message loop ends when this returns with no message posted (a real
+// loop would wait); a test posts what the user does from here.
+void OnIdle(std::function<void()> script);
+// Posts the timer message of the last SetTimer, as the system does once per period.
+void FireTimer();
+// The text a window or control shows (wide texts as UTF-8), its icon, whether it is visible.
+std::string WindowText(HWND window);
+HICON WindowIcon(HWND window);
+bool WindowVisible(HWND window);
+
+// ---- Process ----
+void SetNetwork(bool present);
+int DpiAwareCalls();
+int CoInitializeCalls();
+int CoUninitializeCalls();
+DWORD CommonControlClasses();
+int ImeDisableCalls();
+
+// ---- Dialogs, pickers and boxes: scripted by the test while they are open ----
+// Plays the setting dialog: set texts, press arrows and buttons.
+void OnDialog(std::function<void(HWND dialog)> script);
+void TypeInto(HWND dialog, int id, const char* text);
+INT_PTR PressButton(HWND dialog, int id);
+void Spin(HWND dialog, int id, int delta);
+void ClickCheckBox(HWND dialog, int id);
+int BeepCount();
+HWND FocusedWindow();
+// What a picker does: return FALSE for cancel, or change the structure and return TRUE.
+void OnChooseColor(std::function<BOOL(CHOOSECOLORA&)> script);
+void OnChooseFont(std::function<BOOL(CHOOSEFONTA&)> script);
+// The last popup (dialog, picker or message box) as it looked when it closed.
+struct PopupRecord {
+  std::string kind, caption, text;
+  HICON icon;
+  RECT rect;
+  UINT type;
+};
+const std::vector<PopupRecord>& Popups();
+void SetShellResult(INT_PTR result);
+std::vector<std::string> ShellOpened();
+
+// ---- Clipboard ----
+void HoldClipboard(bool heldElsewhere);
+void PutOnClipboard(UINT format, const std::string& bytes);
+bool ClipboardHas(UINT format);
+// The bytes of a format's block, whole.
+std::string ClipboardBytes(UINT format);
 
 // ---- Menus, built from the program's own resource script ----
 struct MenuItem {

@@ -1,0 +1,222 @@
+#include "app/startup.h"
+
+#include "app/start_flags.h"
+#include "measure/sampler.h"
+#include "res/resource.h"
+#include "test_support.h"
+
+namespace {
+
+constexpr char PROGRAM[] = "C:\\Tools\\Velnorid.exe";
+constexpr char SETTINGS[] = "C:\\Tools\\Velnorid.qnf";
+
+class StartUpTest : public ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    MakeFolder("C:\\Tools");
+    fakewin::AddMonitor({0, 0, 1920, 1080}, {0, 0, 1920, 1040});
+    fakewin::SetInterfaces({fakewin::MakeInterface(1, IF_TYPE_SOFTWARE_LOOPBACK, true, "lo"),
+                            fakewin::MakeInterface(2, IF_TYPE_ETHERNET_CSMACD, true, "eth")});
+    // The user closes the window as soon as the program waits for input.
+    fakewin::OnIdle([this] {
+      if (!app.mainWindow) return;
+      windowSeen = app.mainWindow;
+      exStyle = DWORD(GetWindowLongPtrA(app.mainWindow, GWL_EXSTYLE));
+      found = FindWindowA(programName, programName);
+      PostMessageA(app.mainWindow, WM_CLOSE, 0, 0);
+    });
+  }
+  // Runs the entry procedure until it ends the process; returns the exit code.
+  UINT Run(const char* commandLine) {
+    fakewin::SetCommandLine(commandLine);
+    try {
+      StartUp();
+    } catch (const fakewin::ProcessExit& exit) {
+      return exit.code;
+    }
+    return 99;
+  }
+  Bytes StoredSettings(uint32_t options = 0x2D, uint32_t mode = 1, uint32_t interval = 1000) {
+    Bytes file = ImageBytes(SettingsImage{});
+    PutU32(file, 16, options);
+    PutU32(file, 32, mode);
+    PutU32(file, 44, interval);
+    PutU32(file, 20, 555);  // totalRecvKiB
+    PutU32(file, 28, 0x5B87);  // resetDate: a reset recorded on 2025-12-07
+    return file;
+  }
+  // A window of another instance of the program.
+  HWND RunningInstance() {
+    WNDCLASSA c{};
+    c.lpfnWndProc = DefWindowProcA;
+    c.lpszClassName = programName;
+    RegisterClassA(&c);
+    return CreateWindowExA(0, programName, programName, WS_POPUP, 5, 5, 100, 100, nullptr, nullptr, nullptr,
+                           nullptr);
+  }
+  HWND windowSeen = nullptr, found = nullptr;
+  DWORD exStyle = 0;
+};
+
+TEST_F(StartUpTest, RunsUntilClosedAndLeavesNothingBehind) {
+  EXPECT_EQ(Run(PROGRAM), 0u);
+  ASSERT_NE(windowSeen, nullptr);
+  EXPECT_EQ(found, windowSeen);  // class and title "Velnorid"
+  EXPECT_EQ(exStyle, 0x80088u);
+  EXPECT_EQ(fakewin::TimerCalls().back().period, 1000u);
+  EXPECT_EQ(fakewin::TimerCalls().back().proc, &SampleTick);
+  EXPECT_EQ(app.adapterSlot, 1u);  // the only listed adapter, chosen by itself
+  EXPECT_EQ(MenuText(IDM_REFRESH), "");  // the menus are gone
+  EXPECT_EQ(fakewin::DpiAwareCalls(), 1);
+  EXPECT_EQ(fakewin::ImeDisableCalls(), 1);
+  EXPECT_EQ(fakewin::CoInitializeCalls(), 1);
+  EXPECT_EQ(fakewin::CoUninitializeCalls(), 1);
+  EXPECT_TRUE(fakewin::CommonControlClasses() & ICC_UPDOWN_CLASS);
+
+  Bytes saved = ReadFile(SETTINGS);
+  ASSERT_EQ(saved.size(), 220u);
+  EXPECT_NE(GetU32(saved, 28) & 0xFFFF, 0u);  // the first start recorded a reset moment
+  EXPECT_EQ(fakewin::LiveGdiObjects(), 0);
+  EXPECT_EQ(fakewin::LiveMenus(), 0);
+  EXPECT_EQ(fakewin::LiveGlobalBlocks(), 0);
+}
+
+TEST_F(StartUpTest, ExtendedStyleFromTopMostAndTaskBar) {
+  struct {
+    uint32_t options;
+    DWORD exStyle;
+  } cases[] = {{0x2C, 0x80080}, {0x2D, 0x80088}, {0x3C, 0x80000}, {0x3D, 0x80008}};
+  for (auto& c : cases) {
+    SetUp();
+    WriteFile(SETTINGS, StoredSettings(c.options));
+    Run(PROGRAM);
+    EXPECT_EQ(exStyle, c.exStyle) << c.options;
+  }
+}
+
+TEST_F(StartUpTest, AShortIntervalStartsTheTimerAtOneSecond) {
+  struct {
+    uint32_t stored, period;
+  } cases[] = {{0, 1000}, {79, 1000}, {80, 80}};
+  for (auto& c : cases) {
+    SetUp();
+    WriteFile(SETTINGS, StoredSettings(0x2D, 1, c.stored));
+    Run(PROGRAM);
+    EXPECT_EQ(fakewin::TimerCalls().back().period, c.period);
+    EXPECT_EQ(GetU32(ReadFile(SETTINGS), 44), c.period);
+  }
+}
+
+TEST_F(StartUpTest, PlainAndColourKeyStartsReplaceTheModes) {
+  struct {
+    const char* options;
+    uint32_t modes;
+  } cases[] = {{"", MODE_OPAQUE | MODE_COLORKEY}, {" /J", 0}, {" /T", MODE_COLORKEY}, {" /J /T", MODE_COLORKEY}};
+  for (auto& c : cases) {
+    SetUp();
+    WriteFile(SETTINGS, StoredSettings(0x2D, MODE_OPAQUE | MODE_COLORKEY));
+    Run((std::string(PROGRAM) + c.options).c_str());
+    EXPECT_EQ(GetU32(ReadFile(SETTINGS), 32) & ~MODE_ACTIVE, c.modes) << c.options;
+  }
+}
+
+TEST_F(StartUpTest, KeysHeldAtLaunchAndTheirLetters) {
+  WriteFile(SETTINGS, StoredSettings());
+  fakewin::HoldKey(VK_SHIFT, true);
+  Run(PROGRAM);
+  EXPECT_EQ(GetU32(ReadFile(SETTINGS), 20), 0u);  // Shift: totals reset
+
+  SetUp();
+  WriteFile(SETTINGS, StoredSettings());
+  fakewin::HoldKey(VK_SHIFT, true);
+  Run((std::string(PROGRAM) + " /r").c_str());
+  EXPECT_EQ(GetU32(ReadFile(SETTINGS), 20), 555u);  // the letter cancels the key
+
+  SetUp();
+  fakewin::HoldKey(VK_NONCONVERT, true);
+  Run(PROGRAM);
+  EXPECT_EQ(fakewin::DpiAwareCalls(), 0);
+  SetUp();
+  Run((std::string(PROGRAM) + " /v").c_str());
+  EXPECT_EQ(fakewin::DpiAwareCalls(), 0);
+}
+
+TEST_F(StartUpTest, ASecondInstanceShowsTheFirstAndEnds) {
+  HWND first = RunningInstance();
+  WriteFile(SETTINGS, StoredSettings());
+  EXPECT_EQ(Run(PROGRAM), 0u);
+  EXPECT_EQ(windowSeen, nullptr);
+  EXPECT_EQ(app.totalRecvKiB, 0u);  // the settings were never read
+  const auto& raise = fakewin::SetWindowPosCalls().back();
+  EXPECT_EQ(raise.window, first);
+  EXPECT_EQ(raise.after, HWND_TOPMOST);
+  EXPECT_EQ(raise.flags, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
+
+  fakewin::HoldKey(VK_CONTROL, true);
+  Run((std::string(PROGRAM) + " /d").c_str());  // Ctrl and /D cancel out
+  EXPECT_EQ(windowSeen, nullptr);
+  Run(PROGRAM);  // Ctrl alone: a second window
+  EXPECT_NE(windowSeen, nullptr);
+}
+
+TEST_F(StartUpTest, ASettingsPathIsAnIndependentInstance) {
+  RunningInstance();
+  MakeFolder("D:\\cfg");
+  WriteFile("D:\\cfg\\a.qnf", StoredSettings());
+  Run((std::string(PROGRAM) + " /D:\\cfg\\a.qnf /r").c_str());
+  EXPECT_NE(windowSeen, nullptr);
+  EXPECT_STREQ(app.cmdSettingsPath, "D:\\cfg\\a.qnf");
+  Bytes saved = ReadFile("D:\\cfg\\a.qnf");
+  EXPECT_EQ(GetU32(saved, 20), 0u);  // read, reset by /r, written back
+  EXPECT_EQ(GetU32(saved, 16), 0x2Du);
+  EXPECT_FALSE(FileExists(SETTINGS));
+}
+
+TEST_F(StartUpTest, EarlyEndsTouchNothing) {
+  fakewin::SetNetwork(false);
+  EXPECT_EQ(Run(PROGRAM), 0u);
+  EXPECT_EQ(fakewin::DpiAwareCalls(), 0);
+  fakewin::SetNetwork(true);
+
+  EXPECT_EQ(Run("C:\\Tools\\Velnorid /r"), 0u);  // no program extension
+  EXPECT_EQ(fakewin::DpiAwareCalls(), 0);
+
+  WriteFile(SETTINGS, StoredSettings());
+  fakewin::SetInterfaces({});
+  EXPECT_EQ(Run(PROGRAM), 0u);  // nothing to measure: no window, no save
+  EXPECT_EQ(windowSeen, nullptr);
+  EXPECT_EQ(ReadFile(SETTINGS), StoredSettings());
+  EXPECT_EQ(fakewin::LiveGdiObjects(), 0);
+  EXPECT_EQ(fakewin::LiveMenus(), 0);
+}
+
+TEST_F(StartUpTest, DamagedSettingsFileStartsWithDefaults) {
+  Bytes damaged = StoredSettings(0x1FF);
+  WriteFile(SETTINGS, damaged);
+  Run(PROGRAM);
+  Bytes saved = ReadFile(SETTINGS);
+  EXPECT_EQ(GetU32(saved, 16), 0x2Du);
+  EXPECT_EQ(GetU32(saved, 0), 10u);
+}
+
+TEST_F(StartUpTest, TicksSampleWhileTheLoopRuns) {
+  int ticks = 0;
+  fakewin::OnIdle([&] {
+    if (!app.mainWindow) return;
+    if (ticks < 4) {
+      fakewin::Interfaces()[1].dwInOctets += 3000;
+      fakewin::FireTimer();
+      ++ticks;
+      return;
+    }
+    PostMessageA(app.mainWindow, WM_CLOSE, 0, 0);
+  });
+  Run(PROGRAM);
+  EXPECT_EQ(app.history[95], 3000u);  // after the warm-up: baselines, then samples
+  EXPECT_EQ(app.history[94], 3000u);
+  EXPECT_EQ(app.history[93], 3000u);
+  EXPECT_EQ(app.history[92], 0u);
+}
+
+}  // namespace

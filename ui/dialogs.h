@@ -1,0 +1,35 @@
+// The modal pieces: the setting dialog, the colour and font pickers, the
+// About box and the help file, and the dressing of popups while they are open.
+#pragma once
+
+#include "platform/win32.h"
+
+// ApplyFont's modes besides a window handle (which shows the font picker
+// owned by that window): the font from logFont, or from settings[SET_FONT].
+constexpr UINT_PTR FONT_FROM_LOGFONT = 0;
+constexpr UINT_PTR FONT_FROM_SETTING = UINT_PTR(-1);
+
+// The dialog that edits setting dialogIndex. Ends with the new setting word
+// (number, plus the check box in SETTING_FLAG) or 0 when cancelled.
+INT_PTR CALLBACK SettingDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Runs the setting dialog for setting index; returns its result, -1 when it
+// could not be made.
+i32 RunSettingDialog(HWND owner, u32 index);
+
+// The colour picker opened on color, captioned by caption index; returns the
+// colour chosen or -1.
+i32 PickColor(COLORREF color, u32 captionIndex);
+
+// Makes the display font; with a window handle, from the font the picker returns.
+void ApplyFont(UINT_PTR mode);
+
+// Shows the About box: the settings path when one was given, else the About text.
+void ShowAbout(HWND window);
+
+// Opens the help file beside the program; above 32 means it opened.
+UINT_PTR OpenHelp();
+
+// UM_DRESS_POPUP: gives the open popup the program's icon and a caption
+// (caption index 0 to 9) or a place beside the main window (-1).
+void DressPopup(HWND window, LPARAM captionIndex);
