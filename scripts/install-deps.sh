@@ -9,7 +9,7 @@ sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev python3
   g++-mingw-w64-i686 binutils-mingw-w64-i686
-  wine wine32:i386 wine64 xvfb xauth xdotool xclip imagemagick iproute2 procps
+  wine wine32:i386 wine64 xvfb xauth xdotool xclip imagemagick iproute2 procps fonts-ipafont-gothic
 )
 
 missing=()

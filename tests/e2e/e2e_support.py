@@ -33,6 +33,10 @@ def prepare_prefix():
         return
     subprocess.run(["wineboot", "-i"], env=wine_env(), check=True, timeout=300,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    # Wine has no MS Gothic; IPAGothic has the same metrics (half-width glyphs half an em wide).
+    subprocess.run(["wine", "reg", "add", r"HKCU\Software\Wine\Fonts\Replacements", "/v", "MS Gothic",
+                    "/t", "REG_SZ", "/d", "IPAGothic", "/f"], env=wine_env(), check=True, timeout=120,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     subprocess.run(["wineserver", "-w"], env=wine_env(), timeout=120)
 
 
@@ -64,8 +68,74 @@ class WineSession:
         return subprocess.run(["wine", self.exe, *args], env=wine_env(self.display), cwd=self.folder,
                               timeout=timeout, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode
 
+    def start(self, *args):
+        """Starts the program and leaves it running."""
+        if not self.display:
+            self.start_display()
+        p = subprocess.Popen(["wine", self.exe, *args], env=wine_env(self.display), cwd=self.folder,
+                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.processes.append(p)
+        return p
+
+    def xdotool(self, *args):
+        r = subprocess.run(["xdotool", *args], env=wine_env(self.display), capture_output=True, text=True,
+                           timeout=30)
+        return r.stdout.split()
+
+    def windows(self):
+        """The program's main windows on this display."""
+        return self.xdotool("search", "--name", "^Velnorid$")
+
+    def wait_window(self, timeout=30):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            found = self.windows()
+            if found:
+                time.sleep(0.5)  # let it paint
+                return found[0]
+            time.sleep(0.2)
+        raise AssertionError("no Velnorid window appeared")
+
+    def geometry(self, window):
+        """(x, y, width, height) of a window."""
+        values = dict(v.split("=") for v in self.xdotool("getwindowgeometry", "--shell", window))
+        return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+
+    def close_program(self, process, timeout=30):
+        """Closes the program as a user would (WM_CLOSE) and waits for it to end."""
+        subprocess.run(["wine", "taskkill", "/IM", os.path.basename(self.exe)], env=wine_env(self.display),
+                       timeout=60, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        process.wait(timeout=timeout)
+
+    def screenshot_until(self, test, timeout=10):
+        """Screenshots until test(image) holds (the window may still be painting); returns the last."""
+        deadline = time.time() + timeout
+        while True:
+            shot = self.screenshot()
+            if test(shot) or time.time() > deadline:
+                return shot
+            time.sleep(0.3)
+
+    def screenshot(self):
+        """The whole display as an Image."""
+        ppm = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=wine_env(self.display),
+                             capture_output=True, timeout=60, check=True).stdout
+        return Image(ppm)
+
     def path(self, name):
         return os.path.join(self.folder, name)
+
+    def write_settings(self, image, name="Velnorid.qnf"):
+        with open(self.path(name), "wb") as f:
+            f.write(image)
+
+    def read_settings(self, name="Velnorid.qnf"):
+        with open(self.path(name), "rb") as f:
+            return f.read()
+
+    def windows_path(self, name):
+        """The name of a file in the program's folder as Wine's programs see it."""
+        return "Z:" + self.path(name).replace("/", "\\")
 
     def close(self):
         for p in self.processes:
@@ -75,6 +145,37 @@ class WineSession:
             self.xvfb.terminate()
             self.xvfb.wait(timeout=10)
         shutil.rmtree(self.root, ignore_errors=True)
+
+
+class Image:
+    """A screenshot: pixels as (r, g, b) from a binary PPM."""
+
+    def __init__(self, ppm):
+        fields, at = [], 0
+        while len(fields) < 4:  # magic, width, height, maximum
+            while ppm[at:at + 1].isspace():
+                at += 1
+            end = at
+            while not ppm[end:end + 1].isspace():
+                end += 1
+            fields.append(ppm[at:end])
+            at = end
+        self.width, self.height = int(fields[1]), int(fields[2])
+        assert fields[3] == b"255", "8-bit samples expected"
+        self.pixels = ppm[at + 1:]
+
+    def pixel(self, x, y):
+        i = 3 * (y * self.width + x)
+        return tuple(self.pixels[i:i + 3])
+
+    def count(self, colour, x0, y0, x1, y1):
+        """How many pixels of the rectangle [x0, x1) x [y0, y1) have this colour."""
+        return sum(self.pixel(x, y) == colour for y in range(y0, y1) for x in range(x0, x1))
+
+
+def rgb(colorref):
+    """A COLORREF (0x00BBGGRR) as (r, g, b)."""
+    return (colorref & 0xFF, (colorref >> 8) & 0xFF, (colorref >> 16) & 0xFF)
 
 
 class SessionTest(unittest.TestCase):
@@ -102,6 +203,20 @@ def default_settings():
     image += struct.pack("<5i8B32s", -17, 0, 0, 0, 400, 0, 0, 0, 0, 3, 2, 1, 0x31, b"MS Gothic")
     assert len(image) == SETTINGS_SIZE
     return image
+
+
+def settings_image(rect=None, options=None, modes=None, total=None):
+    """The default image with some fields changed."""
+    image = bytearray(default_settings())
+    if rect:
+        struct.pack_into("<4i", image, 0, *rect)
+    if options is not None:
+        struct.pack_into("<I", image, 16, options)
+    if total is not None:
+        struct.pack_into("<I", image, 20, total)
+    if modes is not None:
+        struct.pack_into("<I", image, 32, modes)
+    return bytes(image)
 
 
 def main():

@@ -1,13 +1,12 @@
-"""The real program reads and writes its settings file beside itself."""
+"""The real program reads its settings file at start and writes it when its
+window is closed: beside itself, or at the path the command line names."""
 import os
 import struct
 import sys
 
 sys.path.insert(0, os.path.dirname(__file__))
-from e2e_support import SETTINGS_SIZE, SessionTest, default_settings, main  # noqa: E402
+from e2e_support import SETTINGS_SIZE, SessionTest, default_settings, main, settings_image  # noqa: E402
 
-OFFSET_TOTAL_RECV = 20
-OFFSET_OPTIONS = 16
 OFFSET_PLOT = 48
 
 
@@ -15,42 +14,51 @@ class FirstStart(SessionTest):
     exe_name = "GRAPH.EXE"
     folder_name = "My Tools"  # a blank in the path: Wine quotes the program's path
 
-    def test_writes_defaults_named_after_the_program(self):
-        self.assertEqual(self.session.run(), 0)
+    def test_writes_a_file_named_after_the_program(self):
+        program = self.session.start()
+        self.session.wait_window()
+        self.session.close_program(program)
         self.assertEqual(sorted(os.listdir(self.session.folder)), ["GRAPH.EXE", "GRAPH.qnf"])
-        with open(self.session.path("GRAPH.qnf"), "rb") as f:
-            self.assertEqual(f.read(), default_settings())
+        saved = self.session.read_settings("GRAPH.qnf")
+        self.assertEqual(len(saved), SETTINGS_SIZE)
+        self.assertEqual(saved[:20], default_settings()[:20])      # rectangle and options
+        self.assertEqual(saved[44:], default_settings()[44:])      # settings, colours, font
+        self.assertNotEqual(struct.unpack_from("<H", saved, 28)[0], 0)  # the first start stamped a reset
 
 
 class StoredFile(SessionTest):
-    def write(self, image):
-        with open(self.session.path("Velnorid.qnf"), "wb") as f:
-            f.write(image)
+    def run_once(self, *args):
+        program = self.session.start(*args)
+        self.session.wait_window()
+        self.session.close_program(program)
 
-    def read(self):
-        with open(self.session.path("Velnorid.qnf"), "rb") as f:
-            return f.read()
-
-    def test_longer_file_keeps_its_tail_and_bad_setting_is_repaired(self):
-        image = bytearray(default_settings())
-        struct.pack_into("<I", image, OFFSET_TOTAL_RECV, 777)
+    def test_longer_file_keeps_its_tail_and_a_bad_setting_is_repaired(self):
+        image = bytearray(settings_image(total=777))
         struct.pack_into("<I", image, OFFSET_PLOT, 0)  # a plot count no dialog allows
         tail = bytes(range(80))
-        self.write(bytes(image) + tail)
-        self.assertEqual(self.session.run(), 0)
-        saved = self.read()
+        self.session.write_settings(bytes(image) + tail)
+        self.run_once()
+        saved = self.session.read_settings()
         self.assertEqual(len(saved), SETTINGS_SIZE + len(tail))
-        self.assertEqual(struct.unpack_from("<I", saved, OFFSET_TOTAL_RECV)[0], 777)
         self.assertEqual(struct.unpack_from("<I", saved, OFFSET_PLOT)[0], 32)
         self.assertEqual(saved[SETTINGS_SIZE:], tail)
 
-    def test_file_failing_the_header_check_is_replaced_by_defaults(self):
-        image = bytearray(default_settings())
-        struct.pack_into("<I", image, OFFSET_OPTIONS, 256)
-        struct.pack_into("<I", image, OFFSET_TOTAL_RECV, 777)
-        self.write(bytes(image))
-        self.assertEqual(self.session.run(), 0)
-        self.assertEqual(self.read(), default_settings())
+    def test_damaged_file_starts_with_defaults(self):
+        self.session.write_settings(settings_image(rect=(300, 300, 400, 400), options=0x1FF))
+        program = self.session.start()
+        window = self.session.wait_window()
+        self.assertEqual(self.session.geometry(window), (10, 10, 350, 200))
+        self.session.close_program(program)
+        self.assertEqual(self.session.read_settings()[:20], default_settings()[:20])
+
+    def test_settings_path_on_the_command_line(self):
+        self.session.write_settings(settings_image(rect=(70, 80, 470, 320)), "other.qnf")
+        program = self.session.start("/" + self.session.windows_path("other.qnf"))
+        window = self.session.wait_window()
+        self.assertEqual(self.session.geometry(window)[:2], (70, 80))
+        self.session.close_program(program)
+        self.assertEqual(len(self.session.read_settings("other.qnf")), SETTINGS_SIZE)
+        self.assertFalse(os.path.exists(self.session.path("Velnorid.qnf")))
 
 
 if __name__ == "__main__":
