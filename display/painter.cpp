@@ -164,3 +164,10 @@ void PaintAll(UINT_PTR target) {
     }
   }
 }
+
+void CarryOutPendingSelect() {
+  if (!app.pendingSelect) return;
+  HGDIOBJ replaced = SelectObject(app.memoryDC, app.gdiTable[app.pendingSelect >> 2]);
+  if (app.pendingSelect & PENDING_DELETE_REPLACED) DeleteObject(replaced);
+  app.pendingSelect = 0;
+}

@@ -48,3 +48,8 @@ void PlanPaint(UINT_PTR target, PaintPlan& plan);
 
 // Plans and carries out a paint on memoryDC.
 void PaintAll(UINT_PTR target);
+
+// Carries out a pending selection at once. Called before a new request is
+// made, so that the request it would replace does not leave its old object
+// undeleted (a font picked twice while the display is frozen, say).
+void CarryOutPendingSelect();

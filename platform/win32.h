@@ -21,6 +21,7 @@ using u32 = unsigned int;
 using i32 = int;
 using u64 = unsigned long long;
 using i64 = long long;
+using i16 = short;
 
 static_assert(sizeof(u16) == 2 && sizeof(u32) == 4 && sizeof(u64) == 8);
 static_assert(sizeof(DWORD) == 4 && sizeof(LONG) == 4 && sizeof(COLORREF) == 4);

@@ -126,6 +126,7 @@ void ApplyFont(UINT_PTR mode) {
   }
   HFONT made = CreateFontIndirectA(&font);
   if (!made) return;
+  CarryOutPendingSelect();
   app.gdiTable[GDI_FONT] = made;
   app.pendingSelect = PENDING_FONT_SWAP;
   app.logFont = font;

@@ -6,6 +6,8 @@
 #include "measure/sampler.h"
 #include "ui/commands.h"
 #include "ui/dialogs.h"
+#include "ui/gestures.h"
+#include "ui/menus.h"
 #include "ui/placement.h"
 
 namespace {
@@ -104,6 +106,34 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       return HANDLED;
     case WM_GETMINMAXINFO:
       OnGetMinMaxInfo(lParam);
+      return HANDLED;
+    case WM_NCMOUSEMOVE:
+      OnEdgeHover(window, wParam);
+      return HANDLED;
+    case WM_NCRBUTTONUP:
+      OpenMenu(window, wParam);
+      return HANDLED;
+    case WM_MOUSEMOVE:
+      OnMouseMove(window, wParam);
+      break;  // and on to the default handling
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+      OnButtonDown();
+      return HANDLED;
+    case WM_LBUTTONUP:
+      OnLeftButtonUp(window);
+      return HANDLED;
+    case WM_RBUTTONUP:
+      OnRightButtonUp(window);
+      return HANDLED;
+    case WM_KEYDOWN:
+      OnKeyDown(window, wParam);
+      return HANDLED;
+    case WM_KEYUP:
+      OnKeyUp(window, wParam);
+      return HANDLED;
+    case WM_INITMENUPOPUP:
+      RefreshMenu(window, reinterpret_cast<HMENU>(wParam));
       return HANDLED;
     case WM_POWERBROADCAST:
       OnPowerBroadcast(wParam);

@@ -17,6 +17,8 @@ struct Menu {
 };
 
 std::deque<Menu> menus;  // HMENU n is menus[n - 1]
+std::function<UINT(HMENU, HWND)> trackScript;
+std::vector<fakewin::TrackCall> trackCalls;
 
 HMENU HandleOf(size_t index) { return reinterpret_cast<HMENU>(uintptr_t(index + 1)); }
 
@@ -161,6 +163,13 @@ BOOL CheckMenuRadioItem(HMENU menu, UINT first, UINT last, UINT check, UINT flag
   return TRUE;
 }
 
+BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner, const RECT*) {
+  trackCalls.push_back({menu, flags, x, y});
+  if (!Find(menu)) return FALSE;
+  fakewin::OpenSubmenu(owner, menu);
+  return BOOL(trackScript ? trackScript(menu, owner) : 0);
+}
+
 BOOL DestroyMenu(HMENU menu) {
   Menu* m = Find(menu);
   if (!m) return FALSE;
@@ -191,7 +200,15 @@ std::vector<std::string> ResourceScriptLines() {
   return lines;
 }
 
-void ResetMenus() { menus.clear(); }
+void ResetMenus() {
+  menus.clear();
+  trackScript = nullptr;
+  trackCalls.clear();
+}
+
+void OnTrackPopupMenu(std::function<UINT(HMENU, HWND)> script) { trackScript = std::move(script); }
+void OpenSubmenu(HWND owner, HMENU submenu) { SendMessageA(owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(submenu), 0); }
+const std::vector<TrackCall>& TrackCalls() { return trackCalls; }
 
 std::vector<MenuItem> MenuItems(HMENU menu) {
   Menu* m = Find(menu);

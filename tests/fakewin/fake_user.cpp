@@ -25,6 +25,7 @@ struct WindowClass {
   HBRUSH brush;
   HICON icon;
 };
+DWORD messagePos = 0;
 
 constexpr int FRAME = 4;  // thick frame width on each side
 
@@ -250,6 +251,26 @@ LONG_PTR GetWindowLongPtrA(HWND window, int index) {
   return index == GWL_STYLE ? w->style : index == GWL_EXSTYLE ? w->exStyle : 0;
 }
 
+LONG_PTR SetWindowLongPtrA(HWND window, int index, LONG_PTR value) {
+  Window* w = Find(window);
+  if (!w || (index != GWL_STYLE && index != GWL_EXSTYLE)) return 0;
+  LONG& field = index == GWL_STYLE ? w->style : w->exStyle;
+  LONG previous = field;
+  field = LONG(value);
+  return previous;
+}
+
+ULONG_PTR SetClassLongPtrA(HWND window, int index, LONG_PTR value) {
+  Window* w = Find(window);
+  if (!w || index != GCLP_HBRBACKGROUND || !classes.count(w->className)) return 0;
+  HBRUSH& brush = classes[w->className].brush;
+  HBRUSH previous = brush;
+  brush = reinterpret_cast<HBRUSH>(value);
+  return reinterpret_cast<ULONG_PTR>(previous);
+}
+
+DWORD GetMessagePos() { return messagePos; }
+
 BOOL SetWindowPos(HWND window, HWND after, int x, int y, int cx, int cy, UINT flags) {
   setWindowPosCalls.push_back({window, after, x, y, cx, cy, flags});
   Window* w = Find(window);
@@ -293,6 +314,7 @@ void ResetUser() {
   windows.clear();
   idleScript = nullptr;
   openPopups.clear();
+  messagePos = 0;
   classes.clear();
   queue.clear();
   quitPosted = false;
@@ -308,6 +330,7 @@ void ResetUser() {
 }
 
 void SetTick(DWORD t) { tick = t; }
+void SetMessagePos(int x, int y) { messagePos = DWORD(uint16_t(x) | uint32_t(uint16_t(y)) << 16); }
 void HoldKey(int key, bool isHeld) { held[key & 0xFF] = isHeld; }
 void TapKey(int key) { tapped[key & 0xFF] = true; }
 

@@ -21,6 +21,7 @@ using SHORT = int16_t;
 using CHAR = char;
 using LONG_PTR = intptr_t;
 using UINT_PTR = uintptr_t;
+using ULONG_PTR = uintptr_t;
 using LPSTR = char*;
 using LPCSTR = const char*;
 using LPVOID = void*;
@@ -228,6 +229,12 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPW
 DWORD GetTickCount();
 SHORT GetAsyncKeyState(int key);
 constexpr int VK_RBUTTON = 0x02;
+constexpr int VK_SPACE = 0x20;
+constexpr int VK_UP = 0x26;
+constexpr int VK_DOWN = 0x28;
+constexpr int VK_F1 = 0x70;
+constexpr WPARAM MK_LBUTTON = 0x1;
+constexpr WPARAM HTCAPTION = 2;
 constexpr int VK_SHIFT = 0x10;
 constexpr int VK_CONTROL = 0x11;
 constexpr int VK_NONCONVERT = 0x1D;
@@ -431,6 +438,10 @@ BOOL ModifyMenuA(HMENU menu, UINT item, UINT flags, UINT_PTR id, LPCSTR text);
 DWORD CheckMenuItem(HMENU menu, UINT item, UINT flags);
 BOOL CheckMenuRadioItem(HMENU menu, UINT first, UINT last, UINT check, UINT flags);
 BOOL DestroyMenu(HMENU menu);
+constexpr UINT TPM_RIGHTBUTTON = 0x2;
+constexpr UINT TPM_VCENTERALIGN = 0x10;
+constexpr UINT TPM_RETURNCMD = 0x100;
+BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner, const RECT* rect);
 
 // ---- Windows and monitors ----
 constexpr int GWL_STYLE = -16;
@@ -461,6 +472,10 @@ BOOL GetWindowRect(HWND window, RECT* rect);
 HWND GetWindow(HWND window, UINT relation);
 LONG_PTR GetWindowLongPtrA(HWND window, int index);
 BOOL SetWindowPos(HWND window, HWND after, int x, int y, int cx, int cy, UINT flags);
+LONG_PTR SetWindowLongPtrA(HWND window, int index, LONG_PTR value);
+constexpr int GCLP_HBRBACKGROUND = -10;
+ULONG_PTR SetClassLongPtrA(HWND window, int index, LONG_PTR value);
+DWORD GetMessagePos();
 HMONITOR MonitorFromPoint(POINT point, DWORD flags);
 BOOL GetMonitorInfoA(HMONITOR monitor, MONITORINFO* info);
 
@@ -604,6 +619,18 @@ struct MenuItem {
 };
 constexpr UINT RADIO_MARK = 0x200;
 std::vector<MenuItem> MenuItems(HMENU menu);
+// What the user does in a tracked menu: the script gets the menu (already sent
+// WM_INITMENUPOPUP) and returns the command picked, 0 for a dismissed menu.
+void OnTrackPopupMenu(std::function<UINT(HMENU menu, HWND owner)> script);
+// Opens a submenu while tracking: the platform sends WM_INITMENUPOPUP for it.
+void OpenSubmenu(HWND owner, HMENU submenu);
+struct TrackCall {
+  HMENU menu;
+  UINT flags;
+  int x, y;
+};
+const std::vector<TrackCall>& TrackCalls();
+void SetMessagePos(int x, int y);
 // The item with this command id, searched through the submenus too.
 const MenuItem* FindMenuItem(HMENU menu, UINT id);
 int LiveMenus();

@@ -7,7 +7,10 @@
 #include <fstream>
 
 #include "app/program_path.h"
+#include "measure/adapters.h"
 #include "res/resource.h"
+#include "ui/dialogs.h"
+#include "ui/main_window.h"
 
 namespace fs = std::filesystem;
 
@@ -81,4 +84,43 @@ std::vector<fakewin::MenuItem> ProgramTest::AdapterItems() {
   auto items = fakewin::MenuItems(app.adapterMenu);
   return items.size() > 2 ? std::vector<fakewin::MenuItem>(items.begin() + 2, items.end())
                           : std::vector<fakewin::MenuItem>{};
+}
+
+void WindowTest::SetUp() {
+  ProgramTest::SetUp();
+  StartedAs("C:\\Tools\\Velnorid.exe");
+  MakeFolder("C:\\Tools");
+  fakewin::AddMonitor({0, 0, 1920, 1080}, {0, 0, 1920, 1040});
+  fakewin::SetTick(100000);
+  app.gdiTable[GDI_BACK_BRUSH] = CreateSolidBrush(app.colors[COLOR_BACK]);
+  for (uint32_t i = 0; i < 4; ++i) app.gdiTable[GDI_PENS + i] = CreatePen(PS_SOLID, 1, app.colors[1 + i]);
+  WNDCLASSA c{};
+  c.lpfnWndProc = MainWndProc;
+  c.hbrBackground = static_cast<HBRUSH>(app.gdiTable[GDI_BACK_BRUSH]);
+  c.lpszClassName = programName;
+  RegisterClassA(&c);
+  LoadMenus();
+  fakewin::SetInterfaces({fakewin::MakeInterface(1, IF_TYPE_SOFTWARE_LOOPBACK, true, "lo"),
+                          fakewin::MakeInterface(2, IF_TYPE_ETHERNET_CSMACD, true, "eth")});
+  ScanAdapters(0);
+  ApplyFont(FONT_FROM_LOGFONT);
+  app.pendingSelect &= 2;
+  window = app.mainWindow = CreateWindowExA(0x80088, programName, programName, 0x90040000, 10, 10, 350, 200,
+                                            nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(window, nullptr);
+  fakewin::PumpMessages();
+}
+
+LRESULT WindowTest::Send(UINT message, WPARAM wParam, LPARAM lParam) {
+  return MainWndProc(window, message, wParam, lParam);
+}
+
+void WindowTest::Pick(uint32_t id, bool rightButton, bool shift, WPARAM selector) {
+  fakewin::HoldKey(VK_SHIFT, shift);
+  fakewin::OnTrackPopupMenu([=](HMENU, HWND) {
+    if (rightButton) fakewin::TapKey(VK_RBUTTON);
+    return UINT(id);
+  });
+  Send(WM_NCRBUTTONUP, selector);
+  fakewin::HoldKey(VK_SHIFT, false);
 }

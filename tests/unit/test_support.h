@@ -40,3 +40,15 @@ class ProgramTest : public ::testing::Test {
 Bytes ImageBytes(const SettingsImage& image);
 void PutU32(Bytes& bytes, size_t offset, uint32_t value);
 uint32_t GetU32(const Bytes& bytes, size_t offset);
+
+// A program that has started: drawing objects, menus, one adapter, and the
+// main window made by its own procedure, as start-up leaves them.
+class WindowTest : public ProgramTest {
+ protected:
+  void SetUp() override;
+  LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+  // Picks a command from the main popup as the user would: the script of the
+  // tracked menu returns it, with Shift or the right button as asked.
+  void Pick(uint32_t id, bool rightButton = false, bool shift = false, WPARAM selector = 1);
+  HWND window = nullptr;
+};
