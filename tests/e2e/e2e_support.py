@@ -101,6 +101,40 @@ class WineSession:
         values = dict(v.split("=") for v in self.xdotool("getwindowgeometry", "--shell", window))
         return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
 
+    def point_at(self, window):
+        """Puts the pointer inside the window's client area: keys go to the window under it."""
+        x, y, width, height = self.geometry(window)
+        self.xdotool("mousemove", str(x + width // 2), str(y + height // 2))
+        time.sleep(0.2)
+
+    def tap(self, key, hold=0.1):
+        """A real key press held long enough to count as a tap (47 to 640 ms)."""
+        self.xdotool("keydown", key)
+        time.sleep(hold)
+        self.xdotool("keyup", key)
+        time.sleep(0.3)
+
+    def click(self, button, hold=0.1):
+        """A real click of a mouse button where the pointer stands."""
+        self.xdotool("mousedown", str(button))
+        time.sleep(hold)
+        self.xdotool("mouseup", str(button))
+        time.sleep(0.3)
+
+    def put_on_clipboard(self, text):
+        """Text on the X clipboard, served until another program takes it over."""
+        p = subprocess.Popen(["xclip", "-i", "-selection", "clipboard", "-quiet"], stdin=subprocess.PIPE,
+                             env=wine_env(self.display), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        p.stdin.write(text.encode())
+        p.stdin.close()
+        self.processes.append(p)
+        time.sleep(0.3)
+
+    def clipboard(self):
+        r = subprocess.run(["xclip", "-o", "-selection", "clipboard"], env=wine_env(self.display),
+                           capture_output=True, timeout=10)
+        return r.stdout.decode(errors="replace")
+
     def close_program(self, process, timeout=30):
         """Closes the program as a user would (WM_CLOSE) and waits for it to end."""
         subprocess.run(["wine", "taskkill", "/IM", os.path.basename(self.exe)], env=wine_env(self.display),
