@@ -43,8 +43,10 @@ def prepare_prefix():
 class WineSession:
     """A folder holding a copy of the program, a display, and the Wine processes started in it."""
 
-    def __init__(self, exe_name="Velnorid.exe", folder_name="program"):
+    def __init__(self, exe_name="Velnorid.exe", folder_name="program", netns=None):
         prepare_prefix()
+        # Everything of the session runs in this network namespace when one is given.
+        self.inside = ["ip", "netns", "exec", netns] if netns else []
         self.root = tempfile.mkdtemp(prefix="velnorid-e2e-")
         self.folder = os.path.join(self.root, folder_name)
         os.makedirs(self.folder)
@@ -56,7 +58,7 @@ class WineSession:
 
     def start_display(self):
         read_end, write_end = os.pipe()
-        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x800x24",
+        self.xvfb = subprocess.Popen([*self.inside, "Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x800x24",
                                       "-nolisten", "tcp"], pass_fds=(write_end,),
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
@@ -65,20 +67,20 @@ class WineSession:
 
     def run(self, *args, timeout=60):
         """Runs the program to its end and returns its exit code."""
-        return subprocess.run(["wine", self.exe, *args], env=wine_env(self.display), cwd=self.folder,
+        return subprocess.run([*self.inside, "wine", self.exe, *args], env=wine_env(self.display), cwd=self.folder,
                               timeout=timeout, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode
 
     def start(self, *args):
         """Starts the program and leaves it running."""
         if not self.display:
             self.start_display()
-        p = subprocess.Popen(["wine", self.exe, *args], env=wine_env(self.display), cwd=self.folder,
+        p = subprocess.Popen([*self.inside, "wine", self.exe, *args], env=wine_env(self.display), cwd=self.folder,
                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.processes.append(p)
         return p
 
     def xdotool(self, *args):
-        r = subprocess.run(["xdotool", *args], env=wine_env(self.display), capture_output=True, text=True,
+        r = subprocess.run([*self.inside, "xdotool", *args], env=wine_env(self.display), capture_output=True, text=True,
                            timeout=30)
         return r.stdout.split()
 
@@ -123,7 +125,7 @@ class WineSession:
 
     def put_on_clipboard(self, text):
         """Text on the X clipboard, served until another program takes it over."""
-        p = subprocess.Popen(["xclip", "-i", "-selection", "clipboard", "-quiet"], stdin=subprocess.PIPE,
+        p = subprocess.Popen([*self.inside, "xclip", "-i", "-selection", "clipboard", "-quiet"], stdin=subprocess.PIPE,
                              env=wine_env(self.display), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         p.stdin.write(text.encode())
         p.stdin.close()
@@ -131,13 +133,13 @@ class WineSession:
         time.sleep(0.3)
 
     def clipboard(self):
-        r = subprocess.run(["xclip", "-o", "-selection", "clipboard"], env=wine_env(self.display),
+        r = subprocess.run([*self.inside, "xclip", "-o", "-selection", "clipboard"], env=wine_env(self.display),
                            capture_output=True, timeout=10)
         return r.stdout.decode(errors="replace")
 
     def close_program(self, process, timeout=30):
         """Closes the program as a user would (WM_CLOSE) and waits for it to end."""
-        subprocess.run(["wine", "taskkill", "/IM", os.path.basename(self.exe)], env=wine_env(self.display),
+        subprocess.run([*self.inside, "wine", "taskkill", "/IM", os.path.basename(self.exe)], env=wine_env(self.display),
                        timeout=60, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         process.wait(timeout=timeout)
 
@@ -152,7 +154,7 @@ class WineSession:
 
     def screenshot(self):
         """The whole display as an Image."""
-        ppm = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=wine_env(self.display),
+        ppm = subprocess.run([*self.inside, "import", "-window", "root", "-depth", "8", "ppm:-"], env=wine_env(self.display),
                              capture_output=True, timeout=60, check=True).stdout
         return Image(ppm)
 

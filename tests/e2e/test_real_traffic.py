@@ -1,0 +1,164 @@
+"""Real traffic, seen only from outside: two network namespaces joined by a
+veth pair (addresses from the benchmarking range 198.18.0.0/15), the whole
+Wine session of the program in one of them, a known amount of UDP sent from
+the other. The program must pick the veth end by itself, count what the
+kernel counted, copy the same readouts, and draw the traffic.
+
+Needs root for the namespaces; without it the test reports itself skipped."""
+import os
+import re
+import shutil
+import struct
+import subprocess
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(__file__))
+from e2e_support import SETTINGS_SIZE, SessionTest, WineSession, main, rgb  # noqa: E402
+
+SKIPPED = 77  # ctest's skip code for this test
+PROGRAM_NS, PEER_NS = f"velnorid-a{os.getpid()}", f"velnorid-b{os.getpid()}"
+PROGRAM_END, PEER_END = "velnorid0", "velnorid1"
+PROGRAM_ADDRESS, PEER_ADDRESS = "198.18.0.1", "198.18.0.2"
+BURSTS = 4
+BURST_DATAGRAMS = 1498  # 1,400-byte datagrams: about 2 MiB of payload a burst, 8 MiB in all
+DATAGRAM = 1400
+WIRE_OVERHEAD = 14 + 20 + 8  # Ethernet, IPv4 and UDP headers, as the kernel counts bytes on a veth
+BURST_GAP = 1.5  # seconds: each burst falls into one or two one-second intervals of its own
+
+BACKGROUND, GUIDE, RECV_GRAPH = rgb(0x363636), rgb(0xF0F0F0), rgb(0x32FF64)
+FONT_PX = 17
+
+SENDER = """
+import socket, sys, time
+s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+payload = b"v" * int(sys.argv[2])
+for n in range(int(sys.argv[1])):
+    s.sendto(payload, (sys.argv[3], 9))
+    if n % 100 == 99:
+        time.sleep(0.002)  # stays within the receiving backlog
+"""
+
+
+def ip(*args, check=True):
+    return subprocess.run(["ip", *args], check=check, capture_output=True, text=True, timeout=30)
+
+
+class NetworkPair:
+    """Two namespaces joined by a veth pair; IPv6 off so that the link stays quiet."""
+
+    def __init__(self):
+        ip("netns", "add", PROGRAM_NS)
+        ip("netns", "add", PEER_NS)
+        ip("link", "add", PROGRAM_END, "netns", PROGRAM_NS, "type", "veth", "peer", "name", PEER_END,
+           "netns", PEER_NS)
+        for ns, end, address in ((PROGRAM_NS, PROGRAM_END, PROGRAM_ADDRESS), (PEER_NS, PEER_END, PEER_ADDRESS)):
+            self.run(ns, "sysctl", "-q", "-w", f"net.ipv6.conf.{end}.disable_ipv6=1")
+            ip("-n", ns, "addr", "add", f"{address}/24", "dev", end)
+            ip("-n", ns, "link", "set", end, "up")
+            ip("-n", ns, "link", "set", "lo", "up")
+
+    @staticmethod
+    def run(ns, *command):
+        return subprocess.run(["ip", "netns", "exec", ns, *command], check=True, capture_output=True, text=True,
+                              timeout=120)
+
+    def received_bytes(self):
+        """The kernel's own count of bytes received on the program's end."""
+        return int(self.run(PROGRAM_NS, "cat", f"/sys/class/net/{PROGRAM_END}/statistics/rx_bytes").stdout)
+
+    def send_burst(self):
+        self.run(PEER_NS, sys.executable, "-c", SENDER, str(BURST_DATAGRAMS), str(DATAGRAM), PROGRAM_ADDRESS)
+
+    @staticmethod
+    def remove():
+        for ns in (PROGRAM_NS, PEER_NS):
+            ip("netns", "del", ns, check=False)
+
+
+def client_area(shot, x, y, width, height):
+    """The client rectangle inside the window's frame, which is as wide on every side:
+    the frame ends where the background begins on a row through the middle."""
+    middle = y + height // 2
+    frame = next(px for px in range(x, x + width) if shot.pixel(px, middle) == BACKGROUND) - x
+    return x + frame, y + frame, width - 2 * frame, height - 2 * frame
+
+
+def guide_rows(client_height):
+    """Rows of the two guide lines, as the painter's geometry places them."""
+    bottom = client_height - 1
+    t = bottom - 2 * FONT_PX - 8
+    t = bottom if t <= 31 else t & ~1
+    return bottom - (t >> 1), bottom - t
+
+
+class RealTraffic(SessionTest):
+    def setUp(self):
+        self.addCleanup(NetworkPair.remove)
+        self.network = NetworkPair()
+        self.session = WineSession(netns=PROGRAM_NS)
+        self.addCleanup(self.session.close)
+
+    def test_counts_copies_and_draws_real_traffic(self):
+        program = self.session.start()
+        window = self.session.wait_window()
+        time.sleep(2.5)  # the first reading only takes the baselines
+        for burst in range(BURSTS):
+            self.network.send_burst()
+            time.sleep(BURST_GAP)
+        time.sleep(2.5)
+        received = self.network.received_bytes()
+        burst_bytes = BURST_DATAGRAMS * (DATAGRAM + WIRE_OVERHEAD)
+        self.assertGreaterEqual(received, BURSTS * burst_bytes)
+
+        # The picture: background, both guide lines, the received graph below the readouts.
+        x, y, width, height = self.session.geometry(window)
+        shot = self.session.screenshot()
+        cx, cy, cw, ch = client_area(shot, x, y, width, height)
+        for row in guide_rows(ch):
+            on_guide = shot.count(GUIDE, cx, cy + row, cx + cw, cy + row + 1)
+            self.assertGreater(on_guide, cw * 3 // 4, f"guide line at client row {row}")
+        graph_top = cy + 2 * FONT_PX + 8
+        self.assertGreater(shot.count(RECV_GRAPH, cx, graph_top, cx + cw, cy + ch), 20, "received graph drawn")
+        self.assertGreater(shot.count(BACKGROUND, cx, cy, cx + cw, cy + ch), cw * ch // 2)
+        if os.environ.get("VELNORID_SCREENSHOT"):
+            self.save_screenshot(x, y, width, height)
+
+        # The readouts as the copy key puts them on the clipboard.
+        self.session.point_at(window)
+        self.session.put_on_clipboard("earlier text")
+        self.session.tap("c")
+        time.sleep(0.5)
+        copied = self.session.clipboard()
+        numbers = re.match(r"Rcv +([\d,]+) KB\tMax +([\d,]+) B/s\nSnt +([\d,]+) KB\tAve +([\d,]+) B/s$", copied)
+        self.assertIsNotNone(numbers, copied)
+        copied_total = int(numbers.group(1).replace(",", ""))
+        peak = int(numbers.group(2).replace(",", ""))
+        self.assertGreaterEqual(peak, burst_bytes // 2, "a burst falls into at most two intervals")
+        self.assertLessEqual(peak, burst_bytes + burst_bytes // 20)
+
+        self.session.close_program(program)
+        saved = self.session.read_settings()
+        self.assertEqual(len(saved), SETTINGS_SIZE)
+        total_kib, = struct.unpack_from("<I", saved, 20)
+        slot, adapter_type = struct.unpack_from("<2I", saved, 36)
+        self.assertNotEqual(slot, 127, "the veth end was selected by itself")
+        self.assertEqual(adapter_type, 6, "an Ethernet-type interface, not the loopback")
+        self.assertLessEqual(abs(total_kib - received // 1024), 1, (total_kib, received))
+        self.assertEqual(copied_total, total_kib)
+
+    def save_screenshot(self, x, y, width, height):
+        path = os.environ["VELNORID_SCREENSHOT"]
+        subprocess.run([*self.session.inside, "import", "-window", "root", "-crop", f"{width}x{height}+{x}+{y}",
+                        "+repage", path], env=dict(os.environ, DISPLAY=self.session.display), check=True, timeout=60)
+
+
+if __name__ == "__main__":
+    if os.geteuid() != 0 or not shutil.which("ip"):
+        print("SKIPPED: the real-traffic test needs root and iproute2 to make network namespaces")
+        sys.exit(SKIPPED)
+    if subprocess.run(["ip", "netns", "list"], capture_output=True).returncode != 0:
+        print("SKIPPED: network namespaces are not available here")
+        sys.exit(SKIPPED)
+    main()
