@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Reports the figures the budgets speak of: the release program's size, the
-# instructions of one paint plan at 96 points (callgrind counts instructions,
-# so the figure does not depend on how busy the machine is), and the plan's
-# time under Google Benchmark. Run after scripts/test.sh has built both trees.
+# instructions of one paint plan and of one whole tick at 96 points
+# (callgrind counts instructions, so the figures do not depend on how busy
+# the machine is), and their times under Google Benchmark. Run after
+# scripts/test.sh has built both trees.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 command -v valgrind >/dev/null || { echo "valgrind is needed"; exit 1; }
@@ -10,16 +11,23 @@ command -v valgrind >/dev/null || { echo "valgrind is needed"; exit 1; }
 echo "Velnorid.exe: $(stat -c %s build/win32/Velnorid.exe) bytes"
 
 bench=build/host/tests/paint_bench
-plans() {
+# Instructions under the named function, counting only the program's own
+# code (app/, measure/, display/, ui/), not the fake Win32 it calls.
+own_instructions() {
   local out
   out=$(mktemp)
-  valgrind --tool=callgrind --callgrind-out-file="$out" --toggle-collect='PlanPaint*' "$bench" --plans "$1" \
-    >/dev/null 2>&1
-  callgrind_annotate "$out" 2>/dev/null | awk '/PROGRAM TOTALS/ {gsub(",", "", $1); print $1}'
+  valgrind --tool=callgrind --callgrind-out-file="$out" --toggle-collect="$1*" "$bench" "$2" "$3" >/dev/null 2>&1
+  callgrind_annotate --inclusive=no --threshold=100 --auto=no "$out" 2>/dev/null |
+    awk '/ (\/[^ ]*\/)?(app|measure|display|ui)\/[a-z_]+\.(cpp|h):/ {gsub(",", "", $1); sum += $1} END {print sum + 0}'
   rm -f "$out"
 }
-# The difference of two runs removes what is counted once per run.
-few=$(plans 100)
-many=$(plans 1100)
-echo "PlanPaint at 96 points: $(((many - few) / 1000)) instructions per plan (callgrind)"
-"$bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true 2>/dev/null | grep -E 'median|BM_|Plan'
+per_call() {
+  # The difference of two runs removes what is counted once per run.
+  local few many
+  few=$(own_instructions "$1" "$2" 100)
+  many=$(own_instructions "$1" "$2" 1100)
+  echo $(((many - few) / 1000))
+}
+echo "PlanPaint at 96 points: $(per_call PlanPaint --plans) instructions (callgrind, program code)"
+echo "SampleTick with its paint at 96 points: $(per_call SampleTick --ticks) instructions (callgrind, program code)"
+"$bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true 2>/dev/null | grep -E 'median'
