@@ -143,21 +143,18 @@ HWND SetFocus(HWND window) {
   return previous;
 }
 
-BOOL ChooseColorA(CHOOSECOLORA* picker) {
-  HWND popup = fakewin::OpenPopup("Color");
-  BOOL chosen = colorScript ? colorScript(*picker) : FALSE;
-  Record("color", popup);
+// A common dialog: open while the test's script decides, cancelled without one.
+template <typename Picker>
+BOOL RunPicker(const char* kind, const std::function<BOOL(Picker&)>& script, Picker* picker) {
+  HWND popup = fakewin::OpenPopup(kind);
+  BOOL chosen = script ? script(*picker) : FALSE;
+  Record(kind, popup);
   fakewin::ClosePopup(popup);
   return chosen;
 }
 
-BOOL ChooseFontA(CHOOSEFONTA* picker) {
-  HWND popup = fakewin::OpenPopup("Font");
-  BOOL chosen = fontScript ? fontScript(*picker) : FALSE;
-  Record("font", popup);
-  fakewin::ClosePopup(popup);
-  return chosen;
-}
+BOOL ChooseColorA(CHOOSECOLORA* picker) { return RunPicker("color", colorScript, picker); }
+BOOL ChooseFontA(CHOOSEFONTA* picker) { return RunPicker("font", fontScript, picker); }
 
 int MessageBoxW(HWND, LPCWSTR text, LPCWSTR caption, UINT type) {
   HWND popup = fakewin::OpenPopup(Utf8(caption).c_str());
