@@ -136,11 +136,7 @@ void ApplyFont(UINT_PTR mode) {
 
 void ShowAbout(HWND window) {
   char caption[sizeof programName + sizeof programVersion];
-  char* at = caption;
-  for (const char* p = programName; *p;) *at++ = *p++;
-  *at++ = ' ';
-  for (const char* p = programVersion; (*at++ = *p++);) {
-  }
+  wsprintfA(caption, "%s %s", programName, programVersion);
   // A settings path is in the system's own code page; the About text is Shift-JIS.
   const char* text = app.cmdSettingsPath ? app.cmdSettingsPath : aboutText;
   UINT codePage = app.cmdSettingsPath ? CP_ACP : SHIFT_JIS_CODE_PAGE;

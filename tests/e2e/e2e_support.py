@@ -260,3 +260,7 @@ def main():
         prepare_prefix()
         return
     unittest.main(module="__main__", verbosity=2)
+
+
+if __name__ == "__main__":
+    main()
