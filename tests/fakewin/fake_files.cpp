@@ -22,7 +22,6 @@ constexpr int kMaxOpen = 16;
 OpenFile openFiles[kMaxOpen];
 std::string fileRoot = "/tmp";
 std::string lastHostPath;
-bool failOpens = false;
 DWORD lastError = 0;
 
 // Handles are small numbers offset so that they are never null or INVALID_HANDLE_VALUE.
@@ -47,7 +46,6 @@ HANDLE Fail(DWORD error) {
 DWORD GetLastError() { return lastError; }
 
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD, void*, DWORD disposition, DWORD, HANDLE) {
-  if (failOpens) return Fail(ERROR_ACCESS_DENIED);
   std::string path = fakewin::HostPath(name);
   for (const OpenFile& f : openFiles)
     if (f.fd >= 0 && f.path == path) return Fail(ERROR_SHARING_VIOLATION);
@@ -105,7 +103,6 @@ void ResetFiles() {
   for (OpenFile& f : openFiles)
     if (f.fd >= 0) close(f.fd);
   for (OpenFile& f : openFiles) f = OpenFile{};
-  failOpens = false;
   lastError = 0;
 }
 
@@ -126,7 +123,5 @@ int OpenFileCount() {
   for (const OpenFile& f : openFiles) n += f.fd >= 0;
   return n;
 }
-
-void FailFileOpens(bool fail) { failOpens = fail; }
 
 }  // namespace fakewin

@@ -511,8 +511,6 @@ void SetFileRoot(const char* hostFolder);
 const char* HostPath(const char* windowsName);
 // Handles that the program opened and has not closed.
 int OpenFileCount();
-// Fails every CreateFileA from now on until Reset, as a locked-down folder would.
-void FailFileOpens(bool fail);
 
 // The text GetCommandLineA returns; the program may write into it, as on Windows.
 void SetCommandLine(const char* text);
