@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Installs what building, testing and running Velnorid need on Debian 12 or
-# Ubuntu: the mingw-w64 cross compiler, the host test tools, and 32-bit Wine
-# with a virtual X display. Installs only what is missing.
+# Ubuntu: the mingw-w64 cross compilers (i386 and x86_64), the help compiler,
+# the host test tools, and 32- and 64-bit Wine with a virtual X display.
+# Installs only what is missing.
 set -euo pipefail
 
 sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev python3
-  g++-mingw-w64-i686 binutils-mingw-w64-i686
+  g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 fp-utils-3.2.2
   wine wine32:i386 wine64 xvfb xauth xdotool xclip imagemagick iproute2 procps fonts-ipafont-gothic
 )
 

@@ -1,31 +1,34 @@
 #!/usr/bin/env bash
-# Builds Velnorid.exe and starts it under Wine. Arguments go to the program.
+# Builds the program and starts it under Wine: Velnorid.exe where this
+# machine runs i386 code, else its x86_64 twin. Arguments go to the program.
 # With no display it runs in a virtual one for a few seconds, saves a
 # screenshot to build/screenshot.png and closes the program as a user would.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/wine.sh
 
 bash scripts/install-deps.sh
-cmake -S . -B build/win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake >/dev/null
-cmake --build build/win32
-exe=$PWD/build/win32/Velnorid.exe
+arches=$(wine_arches)
+arch=${arches%% *}
+build=$(wine_build_dir "$arch")
+cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$(wine_toolchain "$arch")" >/dev/null
+cmake --build "$build"
+exe=$PWD/$build/Velnorid.exe
+loader=$(wine_loader "$arch")
+server=$(wine_server "$arch")
 
-export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-velnorid} WINEDEBUG=-all
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  wineboot -i >/dev/null 2>&1
-  # Wine has no MS Gothic; IPAGothic has the same metrics.
-  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS Gothic' /t REG_SZ /d IPAGothic /f >/dev/null 2>&1
-  wineserver -w  # a settled prefix: its network driver answers from the program's first call
-fi
+# One prefix per architecture, made as the end-to-end tests make theirs.
+export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-velnorid-$arch} WINELOADER=$loader WINESERVER=$server WINEDEBUG=-all
+VELNORID_WINE_ARCH=$arch VELNORID_WINEPREFIX=$WINEPREFIX VELNORID_EXE=$exe python3 tests/e2e/e2e_support.py --prepare
 if [ -n "${DISPLAY:-}" ]; then
-  exec wine "$exe" "$@"
+  exec "$loader" "$exe" "$@"
 fi
 
 Xvfb :97 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 export DISPLAY=:97
-trap 'wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
-wine "$exe" "$@" &
+trap '"$server" -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
+"$loader" "$exe" "$@" &
 program=$!
 for _ in $(seq 120); do
   xdotool search --name '^Velnorid$' >/dev/null 2>&1 && break
@@ -33,9 +36,9 @@ for _ in $(seq 120); do
 done
 sleep "${VELNORID_RUN_SECONDS:-6}"
 import -window root build/screenshot.png && echo "Screenshot: build/screenshot.png"
-wine taskkill /IM Velnorid.exe >/dev/null 2>&1 || true
+"$loader" taskkill /IM Velnorid.exe >/dev/null 2>&1 || true
 for _ in $(seq 40); do
   kill -0 $program 2>/dev/null || break
   sleep 0.5
 done
-echo "Velnorid closed; its settings are in build/win32/Velnorid.qnf"
+echo "Velnorid closed; its settings are in $build/Velnorid.qnf"

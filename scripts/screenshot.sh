@@ -4,10 +4,14 @@
 # the window's picture on the way). Needs root for the network namespaces.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/wine.sh
 
 bash scripts/install-deps.sh
-cmake -S . -B build/win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake >/dev/null
-cmake --build build/win32
-VELNORID_EXE=$PWD/build/win32/Velnorid.exe VELNORID_WINEPREFIX=$PWD/build/win32/wine-prefix \
+arches=$(wine_arches)
+arch=${arches%% *}
+build=$(wine_build_dir "$arch")
+cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$(wine_toolchain "$arch")" >/dev/null
+cmake --build "$build"
+VELNORID_WINE_ARCH=$arch VELNORID_EXE=$PWD/$build/Velnorid.exe VELNORID_WINEPREFIX=$PWD/$build/wine-prefix \
   VELNORID_SCREENSHOT=$PWD/docs/screenshot.png python3 tests/e2e/test_real_traffic.py
 echo "Screenshot: docs/screenshot.png"

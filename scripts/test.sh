@@ -1,19 +1,31 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the host unit tests and fuzz targets
-# under sanitizers, then the Windows program's checks and its end-to-end tests
-# under Wine.
+# under sanitizers, both Windows programs' checks, and the end-to-end tests
+# under Wine against every program this machine can run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/wine.sh
 
 bash scripts/install-deps.sh
+arches=$(wine_arches)
 
-cmake -S . -B build/win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake
-cmake --build build/win32
+for arch in 32 64; do
+  cmake -S . -B "$(wine_build_dir $arch)" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$(wine_toolchain $arch)"
+  cmake --build "$(wine_build_dir $arch)"
+done
 CXX=clang++ cmake -S . -B build/host -G Ninja
 cmake --build build/host
 
 echo "== Host tests (unit tests and fuzz targets)"
 (cd build/host && ctest --output-on-failure)
-echo "== Program tests (imports and end to end under Wine)"
-(cd build/win32 && ctest --output-on-failure)
-echo "Velnorid.exe: $(stat -c %s build/win32/Velnorid.exe) bytes"
+for arch in 32 64; do
+  echo "== $(wine_build_dir $arch): the program's own checks"
+  (cd "$(wine_build_dir $arch)" && ctest --output-on-failure -LE e2e)
+done
+for arch in $arches; do
+  echo "== $(wine_build_dir $arch): end to end under $arch-bit Wine"
+  (cd "$(wine_build_dir $arch)" && ctest --output-on-failure -L e2e)
+done
+for arch in 32 64; do
+  echo "$(wine_build_dir $arch)/Velnorid.exe: $(stat -c %s "$(wine_build_dir $arch)/Velnorid.exe") bytes"
+done

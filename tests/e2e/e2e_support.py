@@ -16,10 +16,22 @@ import unittest
 
 EXE = os.environ.get("VELNORID_EXE", "")
 PREFIX = os.environ.get("VELNORID_WINEPREFIX", os.path.join(tempfile.gettempdir(), "velnorid-wineprefix"))
+# The program's architecture picks the loader and server, called directly:
+# Debian's wrappers take the 32-bit loader whenever it is installed.
+ARCH = os.environ.get("VELNORID_WINE_ARCH", "32")
+LOADER = "/usr/lib/wine/wine" if ARCH == "32" else "/usr/lib/wine/wine64"
+SERVER = "/usr/lib/wine/wineserver32" if ARCH == "32" else "/usr/lib/wine/wineserver64"
+
+
+# Wine has neither of the Japanese fonts the program names: the readouts' MS
+# Gothic (IPAGothic has its metrics, half-width glyphs half an em wide) and
+# the setting dialog's MS UI Gothic, without which the prompts show as boxes.
+FONT_REPLACEMENTS = {"MS Gothic": "IPAGothic", "MS UI Gothic": "IPAPGothic"}
 
 
 def wine_env(display=None):
-    env = dict(os.environ, WINEPREFIX=PREFIX, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+    env = dict(os.environ, WINEPREFIX=PREFIX, WINELOADER=LOADER, WINESERVER=SERVER, WINEDEBUG="-all",
+               WINEDLLOVERRIDES="mscoree,mshtml=")
     if display:
         env["DISPLAY"] = display
     else:
@@ -27,17 +39,28 @@ def wine_env(display=None):
     return env
 
 
+def loader_runs():
+    """Whether this machine executes the loader at all (some run no i386 code)."""
+    try:
+        return subprocess.run([LOADER, "--version"], capture_output=True, timeout=60).returncode == 0
+    except OSError:
+        return False
+
+
 def prepare_prefix():
     """Creates the shared Wine prefix once; later calls find it ready."""
     if os.path.exists(os.path.join(PREFIX, "system.reg")):
         return
-    subprocess.run(["wineboot", "-i"], env=wine_env(), check=True, timeout=300,
+    if not loader_runs():
+        sys.exit(f"{LOADER} does not run on this machine: it executes no {ARCH}-bit code. "
+                 "Run the end-to-end tests of the other build (scripts/test.sh chooses).")
+    subprocess.run([LOADER, "wineboot", "-i"], env=wine_env(), check=True, timeout=300,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    # Wine has no MS Gothic; IPAGothic has the same metrics (half-width glyphs half an em wide).
-    subprocess.run(["wine", "reg", "add", r"HKCU\Software\Wine\Fonts\Replacements", "/v", "MS Gothic",
-                    "/t", "REG_SZ", "/d", "IPAGothic", "/f"], env=wine_env(), check=True, timeout=120,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    subprocess.run(["wineserver", "-w"], env=wine_env(), timeout=120)
+    for font, replacement in FONT_REPLACEMENTS.items():
+        subprocess.run([LOADER, "reg", "add", r"HKCU\Software\Wine\Fonts\Replacements", "/v", font,
+                        "/t", "REG_SZ", "/d", replacement, "/f"], env=wine_env(), check=True, timeout=120,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    subprocess.run([SERVER, "-w"], env=wine_env(), timeout=120)
 
 
 class WineSession:
@@ -67,14 +90,14 @@ class WineSession:
 
     def run(self, *args, timeout=60):
         """Runs the program to its end and returns its exit code."""
-        return subprocess.run([*self.inside, "wine", self.exe, *args], env=wine_env(self.display), cwd=self.folder,
+        return subprocess.run([*self.inside, LOADER, self.exe, *args], env=wine_env(self.display), cwd=self.folder,
                               timeout=timeout, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode
 
     def start(self, *args):
         """Starts the program and leaves it running."""
         if not self.display:
             self.start_display()
-        p = subprocess.Popen([*self.inside, "wine", self.exe, *args], env=wine_env(self.display), cwd=self.folder,
+        p = subprocess.Popen([*self.inside, LOADER, self.exe, *args], env=wine_env(self.display), cwd=self.folder,
                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.processes.append(p)
         return p
@@ -139,7 +162,7 @@ class WineSession:
 
     def close_program(self, process, timeout=30):
         """Closes the program as a user would (WM_CLOSE) and waits for it to end."""
-        subprocess.run([*self.inside, "wine", "taskkill", "/IM", os.path.basename(self.exe)], env=wine_env(self.display),
+        subprocess.run([*self.inside, LOADER, "taskkill", "/IM", os.path.basename(self.exe)], env=wine_env(self.display),
                        timeout=60, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         process.wait(timeout=timeout)
 
@@ -176,7 +199,7 @@ class WineSession:
     def close(self):
         for p in self.processes:
             p.kill()
-        subprocess.run(["wineserver", "-k"], env=wine_env(), timeout=60)
+        subprocess.run([SERVER, "-k"], env=wine_env(), timeout=60)
         if self.xvfb:
             self.xvfb.terminate()
             self.xvfb.wait(timeout=10)
@@ -257,6 +280,7 @@ def settings_image(rect=None, options=None, modes=None, total=None):
 
 def main():
     if len(sys.argv) > 1 and sys.argv[1] == "--prepare":
+        print(f"Wine: {os.path.basename(EXE)} ({'i386' if ARCH == '32' else 'x86_64'}) under {LOADER}, prefix {PREFIX}")
         prepare_prefix()
         return
     unittest.main(module="__main__", verbosity=2)

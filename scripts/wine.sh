@@ -1,0 +1,27 @@
+# Sourced by the scripts that run the program under Wine: the one place that
+# decides which of the two programs this machine can run.
+#
+# Debian's wrappers (wine, wineboot, wine-stable) pick the 32-bit loader
+# whenever it is installed, even on a kernel that runs no i386 code, so the
+# scripts call the chosen loader directly.
+
+wine_loader() { [ "$1" = 32 ] && echo /usr/lib/wine/wine || echo /usr/lib/wine/wine64; }
+wine_server() { [ "$1" = 32 ] && echo /usr/lib/wine/wineserver32 || echo /usr/lib/wine/wineserver64; }
+wine_build_dir() { echo "build/win$1"; }
+wine_toolchain() { [ "$1" = 32 ] && echo cmake/i686-w64-mingw32.cmake || echo cmake/x86_64-w64-mingw32.cmake; }
+
+# The Wine architectures to use, the release program's (32) first: "32 64"
+# where this machine executes i386 code, else "64". VELNORID_WINE=64 forces
+# the x86_64 twin alone. Says its choice in one line on standard error.
+wine_arches() {
+  if [ "${VELNORID_WINE:-}" = 64 ]; then
+    echo "Wine: the x86_64 twin under 64-bit Wine only (VELNORID_WINE=64)" >&2
+    echo 64
+  elif "$(wine_loader 32)" --version >/dev/null 2>&1; then
+    echo "Wine: this machine runs i386 code: Velnorid.exe under 32-bit Wine, and its x86_64 twin under 64-bit Wine" >&2
+    echo "32 64"
+  else
+    echo "Wine: this machine runs no i386 code: the x86_64 twin under 64-bit Wine" >&2
+    echo 64
+  fi
+}
