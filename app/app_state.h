@@ -112,8 +112,10 @@ struct AppState : SettingsImage {
   u32 pendingSelect = 0;
   RECT clientRect{};  // {0, 0, clientWidth, clientHeight}
   u32 keyDownTick = 0;
+  u32 keyDownKey = 0;  // the virtual-key code of that key-down
   u32 prevInOctets = 0;
   u32 prevOutOctets = 0;
+  u32 baselineInterface = 0;  // dwIndex of the row the two baselines were read from
   u32 recvRemainder = 0;  // bytes below one KiB not yet in totalRecvKiB
   u32 sentRemainder = 0;
   u32 rescanCountdown = 0;

@@ -21,8 +21,6 @@ constexpr u32 MAX_WINDOW_HEIGHT = 2400;
 // opacity have a flag; the interval and the plot count are whole numbers.
 constexpr u32 settingFlagBits[SETTING_COUNT]{0, 0, SETTING_FLAG, SETTING_FLAG};
 
-// A font height whose low byte is 0 would leave the readouts a zero cell width.
-constexpr LONG FONT_HEIGHT_LIMIT = 255;
 
 // Unsigned differences, so a rectangle turned inside out fails too.
 bool HeaderAccepted(const SettingsHeader& header) {
@@ -39,9 +37,16 @@ void RepairSettings() {
     u32 number = app.settings[i] & ~settingFlagBits[i];
     if (number < settingRanges[i].min || number > settingRanges[i].max) app.settings[i] = defaults.settings[i];
   }
+  // The font is made from logFont at start and its height becomes the font
+  // setting, which sizes the readouts' cells and the narrowest window: a
+  // height beyond the font range is brought to its nearer end.
   LONG height = app.logFont.lfHeight;
-  if (height == 0 || height < -FONT_HEIGHT_LIMIT || height > FONT_HEIGHT_LIMIT)
-    app.logFont.lfHeight = defaults.logFont.lfHeight;
+  u32 size = height < 0 ? 0u - u32(height) : u32(height);
+  const SettingRange& fonts = settingRanges[SET_FONT];
+  if (size < fonts.min || size > fonts.max) {
+    size = size < fonts.min ? fonts.min : fonts.max;
+    app.logFont.lfHeight = height > 0 ? LONG(size) : -LONG(size);
+  }
   app.logFont.lfFaceName[LF_FACESIZE - 1] = 0;
 }
 

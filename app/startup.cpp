@@ -74,38 +74,12 @@ void RegisterMainClass(HINSTANCE instance) {
   RegisterClassA(&c);
 }
 
-void LoadMenus(HINSTANCE instance) {
-  app.menuBar = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MENU));
-  app.mainPopup = GetSubMenu(app.menuBar, MAIN_POPUP_POSITION);
-  app.adapterMenu = GetSubMenu(app.mainPopup, ADAPTER_MENU_POSITION);
-  app.settingMenu = GetSubMenu(app.mainPopup, SETTING_MENU_POSITION);
-}
-
 void CreatePens() {
   for (u32 i = 0; i < 4; ++i) app.gdiTable[GDI_PENS + i] = CreatePen(PS_SOLID, 1, app.colors[COLOR_RECV_GRAPH + i]);
 }
 
 // Top Most becomes WS_EX_TOPMOST (0x8); Task Bar removes WS_EX_TOOLWINDOW (0x80).
 DWORD ExtendedStyle() { return ((app.optionFlags & (OPT_TOPMOST | OPT_TASKBAR)) << 3) ^ (WS_EX_LAYERED | WS_EX_TOOLWINDOW); }
-
-// Everything from the class to the window; false sends start-up to shutdown.
-bool CreateEverything(u32 flags) {
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  app.gdiTable[GDI_BACK_BRUSH] = CreateSolidBrush(app.colors[COLOR_BACK]);
-  if (!app.gdiTable[GDI_BACK_BRUSH]) return false;
-  RegisterMainClass(instance);
-  LoadMenus(instance);
-  StampReset(flags);
-  if (!ScanAdapters(flags & START_ALL_ADAPTERS)) return false;  // nothing to measure: no window
-  CreatePens();
-  ApplyFont(FONT_FROM_LOGFONT);
-  // The first paint selects the new font without deleting the device context's own.
-  app.pendingSelect &= PENDING_FONT_KEEP;
-  const RECT& r = app.windowRect;
-  app.mainWindow = CreateWindowExA(ExtendedStyle(), programName, programName, WINDOW_STYLE, r.left, r.top,
-                                   r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance, nullptr);
-  return app.mainWindow != nullptr;
-}
 
 // No TranslateMessage: keys reach the window only as WM_KEYDOWN and WM_KEYUP.
 void RunMessageLoop() {
@@ -124,6 +98,31 @@ void RunMessageLoop() {
 }
 
 }  // namespace
+
+void LoadMenus(HINSTANCE instance) {
+  app.menuBar = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MENU));
+  app.mainPopup = GetSubMenu(app.menuBar, MAIN_POPUP_POSITION);
+  app.adapterMenu = GetSubMenu(app.mainPopup, ADAPTER_MENU_POSITION);
+  app.settingMenu = GetSubMenu(app.mainPopup, SETTING_MENU_POSITION);
+}
+
+bool CreateEverything(u32 flags) {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  app.gdiTable[GDI_BACK_BRUSH] = CreateSolidBrush(app.colors[COLOR_BACK]);
+  if (!app.gdiTable[GDI_BACK_BRUSH]) return false;
+  RegisterMainClass(instance);
+  LoadMenus(instance);
+  StampReset(flags);
+  if (!ScanAdapters(flags & START_ALL_ADAPTERS)) return false;  // nothing to measure: no window
+  CreatePens();
+  ApplyFont(FONT_FROM_LOGFONT);
+  // The first paint selects the new font without deleting the device context's own.
+  app.pendingSelect &= PENDING_FONT_KEEP;
+  const RECT& r = app.windowRect;
+  app.mainWindow = CreateWindowExA(ExtendedStyle(), programName, programName, WINDOW_STYLE, r.left, r.top,
+                                   r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance, nullptr);
+  return app.mainWindow != nullptr;
+}
 
 extern "C" [[noreturn]] void WINAPI StartUp() {
   u32 flags = FlagsFromHeldKeys();

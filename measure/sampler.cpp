@@ -16,9 +16,21 @@ constexpr u32 GLITCH_LIMIT_SHIFT = 19;
 constexpr u32 NEWEST_RECV = HISTORY_LENGTH - 1;
 constexpr u32 NEWEST_SENT = 2 * HISTORY_LENGTH - 1;
 
+// The selected adapter's row, or null when there is no table or no selection.
+MIB_IFROW* SelectedIfRow() {
+  u32 position = SelectedRow();
+  if (!app.ifTable || position >= app.ifTable->dwNumEntries) return nullptr;
+  return &app.ifTable->table[position];
+}
+
+// A rescan that lists nothing is tried again after the next wait, unless the
+// selected adapter is operational: a loopback or tunnel picked from the full
+// list is never listed, and retrying would keep it from being sampled.
 void Rescan() {
   u32 listed = ScanAdapters(0) & 0xFF;
-  app.rescanCountdown = listed ? 0 : RESCAN_RETRY | RESCAN_PENDING;
+  MIB_IFROW* selected = SelectedIfRow();
+  bool measuring = selected && selected->dwOperStatus == MIB_IF_OPER_STATUS_OPERATIONAL;
+  app.rescanCountdown = (listed || measuring) ? 0 : RESCAN_RETRY | RESCAN_PENDING;
 }
 
 void AddToTotal(u32 bytes, u32& totalKiB, u32& remainder) {
@@ -41,9 +53,14 @@ void CALLBACK SampleTick(HWND window, UINT, UINT_PTR, DWORD time) {
     ++app.rescanCountdown;
     return;
   }
-  u32 position = SelectedRow();
-  if (!app.ifTable || position >= app.ifTable->dwNumEntries) return;
-  MIB_IFROW& row = app.ifTable->table[position];
+  MIB_IFROW* selected = SelectedIfRow();
+  if (!selected) {
+    // A failed scan leaves no table, and no selection to read: only a
+    // pending rescan can bring an adapter back.
+    if (app.rescanCountdown) Rescan();
+    return;
+  }
+  MIB_IFROW& row = *selected;
   if (GetIfEntry(&row) != 0) {
     if (app.rescanCountdown) Rescan();
     return;
@@ -54,10 +71,15 @@ void CALLBACK SampleTick(HWND window, UINT, UINT_PTR, DWORD time) {
   }
 
   u32 oldIn = app.prevInOctets, oldOut = app.prevOutOctets;
+  bool sameInterface = row.dwIndex == app.baselineInterface;
   app.prevInOctets = row.dwInOctets;
   app.prevOutOctets = row.dwOutOctets;
+  app.baselineInterface = row.dwIndex;
   if (!window) return;
   if (++app.sampleCounter <= LAST_WARM_UP_COUNT) return;
+  // Another interface now at the selected position: its counters have
+  // nothing to do with the baselines, so this reading only takes new ones.
+  if (!sameInterface) return;
 
   // Counters wrap at 2^32: the unsigned difference is right across one wrap.
   u32 recv = row.dwInOctets - oldIn;

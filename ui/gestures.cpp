@@ -117,6 +117,7 @@ void OnEdgeHover(HWND window, WPARAM hitTest) {
 // Up and Down step the opacity, auto-repeat included.
 void OnKeyDown(HWND window, WPARAM key) {
   app.keyDownTick = GetTickCount();
+  app.keyDownKey = u32(key);
   u32 opacity = app.settings[SET_OPACITY] & 0xFF;
   if (key == VK_UP && opacity < OPACITY_TOP) {
     app.settings[SET_OPACITY] += OPACITY_STEP;
@@ -129,9 +130,12 @@ void OnKeyDown(HWND window, WPARAM key) {
   ApplyAppearance(window);
 }
 
+// A key-up is a tap only for the key whose key-down the window saw last: a
+// popup menu's loop eats the key-down of the mnemonic that picks an item, and
+// its key-up would otherwise be timed from the key that opened the menu.
 void OnKeyUp(HWND window, WPARAM key) {
   u32 held = GetTickCount() - app.keyDownTick;
-  if (held < TAP_MIN_MS || held > TAP_MAX_MS) return;
+  if (key != app.keyDownKey || held < TAP_MIN_MS || held > TAP_MAX_MS) return;
   for (const KeyTap& tap : keyTaps) {
     if (tap.key == key) return tap.run(window);
   }

@@ -118,6 +118,8 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       break;  // and on to the default handling
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:  // the class asks for double clicks: the second press of one
+    case WM_RBUTTONDBLCLK:
       OnButtonDown();
       return HANDLED;
     case WM_LBUTTONUP:

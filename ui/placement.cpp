@@ -9,6 +9,8 @@ constexpr u32 COVERED = 1;  // bit 0 of nextCoverCheck
 
 bool Held(int key) { return GetAsyncKeyState(key) & 0x8000; }
 
+i32 Larger(i32 a, i32 b) { return a > b ? a : b; }
+
 // The area the window must stay in; false when it may stay where it is.
 bool AllowedArea(const RECT& w, u32 ownMove, RECT& area) {
   if (Held(VK_SHIFT)) {
@@ -44,27 +46,28 @@ void KeepOnMonitor(HWND window, u32 ownMove) {
   RECT area = info.rcWork;
   if (!AllowedArea(w, ownMove, area)) return;
 
+  // A window larger than the area keeps its left or top edge on the area's:
+  // pulled back by its far edge instead, it would be pushed out again at the
+  // next check, and every move posts another one.
   i32 left = w.left, top = w.top;
-  bool moved = true;
   if (w.left < area.left) {
     left = area.left;
   } else if (w.right > area.right) {
-    left += area.right - w.right;
-  } else {
-    moved = false;
+    left = Larger(area.left, left + area.right - w.right);
   }
   if (w.top < area.top) {
     top = area.top;
-    moved = true;
   } else if (w.bottom > area.bottom) {
-    top += area.bottom - w.bottom;
-    moved = true;
+    top = Larger(area.top, top + area.bottom - w.bottom);
   }
-  if (moved) SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (left != w.left || top != w.top)
+    SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CheckCovered(HWND window, u32 tickNow) {
-  if (tickNow <= app.nextCoverCheck) return;
+  // Until the check time the distance to it is at most one period; measured
+  // as an unsigned difference, it stays right when the tick count wraps.
+  if (app.nextCoverCheck - tickNow <= COVER_CHECK_PERIOD + COVERED) return;
   bool wasCovered = app.nextCoverCheck & COVERED;
   if (wasCovered) SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
   app.nextCoverCheck = (tickNow + COVER_CHECK_PERIOD) & ~COVERED;

@@ -2,12 +2,14 @@
 #include <strings.h>
 
 #include <cstring>
+#include <memory>
 
 #include "fakewin/fake_windows.h"
 
 namespace {
 
-char commandLine[4096];
+// Exactly as long as its text, so that a read past its end is caught by the sanitizer.
+std::unique_ptr<char[]> commandLine{new char[1]{}};
 bool network = true;
 int dpiAwareCalls = 0;
 int coInitializeCalls = 0;
@@ -24,7 +26,7 @@ BOOL WINAPI FakeSetProcessDPIAware() {
 
 }  // namespace
 
-LPSTR GetCommandLineA() { return commandLine; }
+LPSTR GetCommandLineA() { return commandLine.get(); }
 
 int GetSystemMetrics(int index) { return index == SM_NETWORK ? (network ? 3 : 2) : 0; }
 
@@ -75,7 +77,7 @@ void Reset() {
   ResetFiles();
   ResetGdi();
   ResetUser();
-  commandLine[0] = 0;
+  commandLine.reset(new char[1]{});
 }
 
 void SetNetwork(bool present) { network = present; }
@@ -86,8 +88,9 @@ DWORD CommonControlClasses() { return commonControlClasses; }
 int ImeDisableCalls() { return imeDisableCalls; }
 
 void SetCommandLine(const char* text) {
-  strncpy(commandLine, text, sizeof commandLine - 1);
-  commandLine[sizeof commandLine - 1] = 0;
+  size_t size = strlen(text) + 1;
+  commandLine.reset(new char[size]);
+  memcpy(commandLine.get(), text, size);
 }
 
 }  // namespace fakewin

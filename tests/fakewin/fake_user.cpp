@@ -24,7 +24,11 @@ struct WindowClass {
   WNDPROC proc;
   HBRUSH brush;
   HICON icon;
+  UINT style;
 };
+constexpr DWORD DOUBLE_CLICK_MS = 500;  // the system's default double-click time
+MSG lastPress{};                        // the last press that could begin a double click
+POINT dragOffset{};
 DWORD messagePos = 0;
 
 constexpr int FRAME = 4;  // thick frame width on each side
@@ -101,7 +105,7 @@ LRESULT Deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 DWORD GetTickCount() { return tick; }
 
 WORD RegisterClassA(const WNDCLASSA* c) {
-  classes[c->lpszClassName] = {c->lpfnWndProc, c->hbrBackground, c->hIcon};
+  classes[c->lpszClassName] = {c->lpfnWndProc, c->hbrBackground, c->hIcon, c->style};
   return WORD(classes.size());
 }
 
@@ -152,6 +156,10 @@ void PostQuitMessage(int) { quitPosted = true; }
 
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_CLOSE) DestroyWindow(window);
+  if (message == WM_NCLBUTTONDOWN && wParam == HTCAPTION) {  // the move loop drags the window
+    RECT r = fakewin::WindowRect(window);
+    SetWindowPos(window, nullptr, r.left + dragOffset.x, r.top + dragOffset.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  }
   return BuiltIn(window, message, wParam, lParam);
 }
 
@@ -276,6 +284,7 @@ BOOL SetWindowPos(HWND window, HWND after, int x, int y, int cx, int cy, UINT fl
   Window* w = Find(window);
   if (!w) return FALSE;
   RECT& r = w->rect;
+  bool moves = !(flags & SWP_NOMOVE) && (x != r.left || y != r.top);
   if (!(flags & SWP_NOMOVE)) r = {x, y, x + r.right - r.left, y + r.bottom - r.top};
   if (!(flags & SWP_NOSIZE)) r = {r.left, r.top, r.left + cx, r.top + cy};
   if (flags & SWP_SHOWWINDOW) w->style |= WS_VISIBLE;
@@ -284,6 +293,7 @@ BOOL SetWindowPos(HWND window, HWND after, int x, int y, int cx, int cy, UINT fl
     if (after == HWND_NOTOPMOST) w->exStyle &= ~WS_EX_TOPMOST;
     if (after == HWND_TOPMOST || after == HWND_TOP) RaiseToTop(window);
   }
+  if (moves) Deliver(window, WM_MOVE, 0, MAKELPARAM(x + FRAME, y + FRAME));
   return TRUE;
 }
 
@@ -325,9 +335,27 @@ void ResetUser() {
   monitors.clear();
   setWindowPosCalls.clear();
   tick = 0;
+  lastPress = {};
+  dragOffset = {};
   std::fill(std::begin(held), std::end(held), false);
   std::fill(std::begin(tapped), std::end(tapped), false);
 }
+
+void MouseButton(HWND window, UINT message) {
+  Window* w = Find(window);
+  if (!w) return;
+  bool press = message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN;
+  if (press && (classes[w->className].style & CS_DBLCLKS) && lastPress.message == message &&
+      lastPress.hwnd == window && tick - lastPress.time <= DOUBLE_CLICK_MS) {
+    lastPress = {};  // the press after a double click begins a new one
+    message += WM_LBUTTONDBLCLK - WM_LBUTTONDOWN;
+  } else if (press) {
+    lastPress = {window, message, 0, 0, tick, {}};
+  }
+  Deliver(window, message, 0, 0);
+}
+
+void DragBy(int dx, int dy) { dragOffset = {dx, dy}; }
 
 void SetTick(DWORD t) { tick = t; }
 void SetMessagePos(int x, int y) { messagePos = DWORD(uint16_t(x) | uint32_t(uint16_t(y)) << 16); }

@@ -269,8 +269,10 @@ constexpr UINT WM_INITMENUPOPUP = 0x0117;
 constexpr UINT WM_MOUSEMOVE = 0x0200;
 constexpr UINT WM_LBUTTONDOWN = 0x0201;
 constexpr UINT WM_LBUTTONUP = 0x0202;
+constexpr UINT WM_LBUTTONDBLCLK = 0x0203;
 constexpr UINT WM_RBUTTONDOWN = 0x0204;
 constexpr UINT WM_RBUTTONUP = 0x0205;
+constexpr UINT WM_RBUTTONDBLCLK = 0x0206;
 constexpr UINT WM_POWERBROADCAST = 0x0218;
 constexpr UINT WM_DEVICECHANGE = 0x0219;
 constexpr UINT WM_APP = 0x8000;
@@ -535,6 +537,15 @@ RECT WindowRect(HWND window);
 const std::vector<SetWindowPosCall>& SetWindowPosCalls();
 // The windows from top to bottom.
 std::vector<HWND> ZOrder();
+
+// ---- What the user does with the mouse ----
+// A button pressed or released over a window at the current tick, delivered
+// as the system does: a second press within the double-click time (500 ms)
+// arrives as WM_xBUTTONDBLCLK when the window's class has CS_DBLCLKS.
+void MouseButton(HWND window, UINT message);
+// How far the system's move loop, entered through WM_NCLBUTTONDOWN on the
+// caption, drags the window.
+void DragBy(int dx, int dy);
 
 // ---- Messages and windows ----
 // Dispatches posted messages until none is left; returns how many.

@@ -11,13 +11,13 @@ constexpr WPARAM HTLEFT = 10, HTTOP = 12, HTBOTTOM = 15, HTBOTTOMRIGHT = 17, HTC
 
 class GesturesTest : public WindowTest {
  protected:
-  // A press and release of a mouse button held for ms milliseconds.
-  void Click(UINT down, UINT up, DWORD ms) {
+  // A press and release of a mouse button held for ms milliseconds, then a pause.
+  void Click(UINT down, UINT up, DWORD ms, DWORD pause = 5000) {
     fakewin::SetTick(now);
-    Send(down);
+    fakewin::MouseButton(window, down);
     fakewin::SetTick(now += ms);
-    Send(up);
-    now += 5000;
+    fakewin::MouseButton(window, up);
+    now += pause;
   }
   // A key held for ms milliseconds.
   void Tap(WPARAM key, DWORD ms) {
@@ -49,6 +49,15 @@ TEST_F(GesturesTest, LeftClickLengthChoosesFreezeOrOpacity) {
   EXPECT_EQ(app.frozen, 0u);
 }
 
+TEST_F(GesturesTest, DoubleClickIsTwoClicks) {
+  // The second press of a quick double click arrives as WM_LBUTTONDBLCLK.
+  Click(WM_LBUTTONDOWN, WM_LBUTTONUP, 80, 200);
+  EXPECT_EQ(app.frozen, 1u);
+  Click(WM_LBUTTONDOWN, WM_LBUTTONUP, 80);
+  EXPECT_EQ(app.frozen, 0u);
+  EXPECT_EQ(app.modeFlags & MODE_OPAQUE, 0u);
+}
+
 TEST_F(GesturesTest, RightClickLengthChoosesTheMenu) {
   Click(WM_RBUTTONDOWN, WM_RBUTTONUP, 511);
   Click(WM_RBUTTONDOWN, WM_RBUTTONUP, 512);
@@ -62,8 +71,15 @@ TEST_F(GesturesTest, RightClickLengthChoosesTheMenu) {
 }
 
 TEST_F(GesturesTest, DraggingTheClientAreaMovesTheWindow) {
-  EXPECT_EQ(Send(WM_MOUSEMOVE, MK_LBUTTON), 0);
-  Send(WM_MOUSEMOVE, 0);
+  fakewin::DragBy(40, 30);
+  Send(WM_MOUSEMOVE, 0);  // no button held: no drag
+  EXPECT_EQ(fakewin::WindowRect(window).left, 10);
+  Send(WM_MOUSEMOVE, MK_LBUTTON);
+  EXPECT_EQ(fakewin::WindowRect(window).left, 50);
+  EXPECT_EQ(fakewin::WindowRect(window).top, 40);
+  fakewin::PumpMessages();  // the moved window is kept on screen and remembered
+  EXPECT_EQ(app.windowRect.left, 50);
+  EXPECT_EQ(app.windowRect.bottom, 240);
 }
 
 TEST_F(GesturesTest, KeyTapsAreTimed) {
@@ -93,9 +109,11 @@ TEST_F(GesturesTest, EachKeyDoesItsOwnThing) {
   Tap('R', 100);
   EXPECT_EQ(app.totalRecvKiB, 0u);
   EXPECT_EQ(app.history[95], 0u);  // the key clears the graph too
+  EXPECT_EQ(app.lastInputTick, now - 5000);
   app.history[95] = 3;
   Tap('G', 100);
   EXPECT_EQ(app.history[95], 0u);
+  EXPECT_EQ(app.lastInputTick, now - 5000);
 
   Tap('M', 100);
   Tap('S', 100);
@@ -108,6 +126,20 @@ TEST_F(GesturesTest, EachKeyDoesItsOwnThing) {
   size_t popups = fakewin::Popups().size();
   Tap('X', 100);
   EXPECT_EQ(fakewin::Popups().size(), popups);
+}
+
+TEST_F(GesturesTest, AMenuMnemonicIsNoTap) {
+  // M opens the menu; its loop eats the key-down of T, which picks "&Top Most".
+  fakewin::OnTrackPopupMenu([](HMENU, HWND) { return UINT(IDM_TOPMOST); });
+  fakewin::SetTick(now);
+  Send(WM_KEYDOWN, 'M');
+  fakewin::SetTick(now + 100);
+  Send(WM_KEYUP, 'M');
+  fakewin::PumpMessages();
+  EXPECT_EQ(app.optionFlags & OPT_TOPMOST, 0u);
+  fakewin::SetTick(now + 300);
+  Send(WM_KEYUP, 'T');  // T's key-up reaches the window
+  EXPECT_EQ(app.modeFlags & MODE_COLORKEY, 0u);
 }
 
 TEST_F(GesturesTest, ArrowsStepTheOpacity) {

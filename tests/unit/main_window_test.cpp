@@ -153,8 +153,7 @@ TEST_F(MainWindowTest, EndOfSessionDestroysTheWindowAtOnce) {
 TEST_F(MainWindowTest, MovesAreCheckedAfterwardsThroughAPostedMessage) {
   Create();
   fakewin::PumpMessages();  // the move made by creation
-  SetWindowPos(app.mainWindow, nullptr, -300, 900, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  Send(WM_MOVE);
+  SetWindowPos(app.mainWindow, nullptr, -300, 900, 0, 0, SWP_NOSIZE | SWP_NOZORDER);  // sends WM_MOVE
   ASSERT_EQ(fakewin::PostedMessages().size(), 1u);
   EXPECT_EQ(fakewin::PostedMessages()[0].message, UM_KEEP_ON_SCREEN);
   fakewin::PumpMessages();

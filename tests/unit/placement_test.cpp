@@ -11,13 +11,15 @@ class PlacementTest : public ProgramTest {
     fakewin::AddMonitor({0, 0, 1920, 1080}, {0, 0, 1920, 1040});  // taskbar at the bottom
     fakewin::AddMonitor({1920, 0, 3200, 1024}, {1920, 0, 3200, 1024});
   }
-  // Places a 200 by 100 window (client 190 by 90) at (x, y) and keeps it on screen.
-  RECT Kept(int32_t x, int32_t y, uint32_t ownMove) {
-    HWND w = fakewin::AddWindow({x, y, x + 200, y + 100});
-    app.clientRect = {0, 0, 190, 90};
+  // Places a window (200 by 100, client 190 by 90, unless told) at (x, y) and keeps it on screen.
+  RECT Kept(int32_t x, int32_t y, uint32_t ownMove, int32_t width = 200, int32_t height = 100) {
+    HWND w = fakewin::AddWindow({x, y, x + width, y + height});
+    app.clientRect = {0, 0, width - 10, height - 10};
     KeepOnMonitor(w, ownMove);
+    kept = w;
     return fakewin::WindowRect(w);
   }
+  HWND kept = nullptr;
   static bool At(const RECT& r, int32_t x, int32_t y) { return r.left == x && r.top == y; }
 };
 
@@ -28,10 +30,24 @@ TEST_F(PlacementTest, OwnMoveWithACornerOffScreenHangsOutByHalfAtMost) {
   EXPECT_TRUE(At(Kept(1000, 960, 1), 1000, 960));  // both corners on monitors: stays, over the taskbar too
 }
 
+TEST_F(PlacementTest, BothCornersOnAMonitorLeaveTheWindowWhereItIs) {
+  fakewin::AddMonitor({0, 1080, 1920, 2160}, {0, 1080, 1920, 1800});  // a tall bar along its bottom
+  EXPECT_TRUE(At(Kept(100, 1900, 1), 100, 1900));  // over the bar, but both corners are on the monitor
+  EXPECT_TRUE(At(Kept(100, 2100, 1), 100, 1750));  // the second corner is off: half the height may hang out
+}
+
 TEST_F(PlacementTest, CtrlKeepsTheWholeWindowInsideTheWorkArea) {
   fakewin::HoldKey(VK_CONTROL, true);
   EXPECT_TRUE(At(Kept(-150, 1000, 1), 0, 940));
   EXPECT_TRUE(At(Kept(1000, 960, 1), 1000, 940));
+
+  // Larger than the work area: its top-left corner stays on the area's, and
+  // keeping it again moves it no more (each move would post the next check).
+  EXPECT_TRUE(At(Kept(-50, 50, 1, 2000, 1200), 0, 0));
+  size_t moves = fakewin::SetWindowPosCalls().size();
+  KeepOnMonitor(kept, 1);
+  EXPECT_EQ(fakewin::SetWindowPosCalls().size(), moves);
+  EXPECT_TRUE(At(Kept(300, 200, 1, 300, 1200), 300, 0));
 }
 
 TEST_F(PlacementTest, ShiftLetsOnlyTheFrameHangOut) {
@@ -85,14 +101,25 @@ TEST_F(CoverTest, CoveredCentreIsNoticedThenAnsweredAtTheNextCheck) {
 }
 
 TEST_F(CoverTest, HiddenOrBesideWindowsNeverCover) {
-  fakewin::AddWindow({0, 0, 1000, 1000}, 0);  // hidden
-  fakewin::AddWindow({150, 120, 200, 150});   // right and bottom edges are outside
-  HWND below = fakewin::AddWindow({0, 0, 1000, 1000});
-  (void)below;
-  // Put the covering visible window below the main one.
+  fakewin::AddWindow({0, 0, 1000, 1000});  // visible, but below the main window
   SetWindowPos(main, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  fakewin::AddWindow({0, 0, 1000, 1000}, 0);  // hidden, above
+  fakewin::AddWindow({150, 120, 200, 150});   // above, but its right and bottom edges miss the centre
   CheckCovered(main, 10);
   EXPECT_EQ(app.nextCoverCheck & 1, 0u);
+
+  fakewin::AddWindow({199, 149, 201, 151});  // the topmost one covers: the walk reaches it
+  CheckCovered(main, 5000);
+  EXPECT_EQ(app.nextCoverCheck & 1, 1u);
+}
+
+TEST_F(CoverTest, ChecksGoOnAcrossTheTickWrap) {
+  fakewin::AddWindow({150, 120, 201, 151});
+  app.nextCoverCheck = 0xFFFFFF00;  // set by a check four seconds before the 49.7-day wrap
+  CheckCovered(main, 0xFFFFFEFF);
+  EXPECT_EQ(app.nextCoverCheck, 0xFFFFFF00u);  // not yet
+  CheckCovered(main, 0x10);  // the tick count has wrapped: the check is due
+  EXPECT_EQ(app.nextCoverCheck, (0x10u + 3996) | 1);
 }
 
 }  // namespace

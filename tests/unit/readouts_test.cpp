@@ -140,6 +140,13 @@ TEST_F(ReadoutsTest, RatesFollowTheInterval) {
   app.settings[SET_INTERVAL] = 80;
   app.history[95] = 1;
   EXPECT_EQ(Texts(350)[2], "Max 13 B/s");
+
+  // Both directions busy: the average is twice the peak, and its rate still fits.
+  app.settings[SET_INTERVAL] = 900;
+  for (uint32_t j = 88; j < 96; ++j) app.history[j] = app.history[SENT_BASE + j] = 360000000;
+  texts = Texts(350);
+  EXPECT_EQ(texts[2], "Max 400,000,000 B/s");
+  EXPECT_EQ(texts[3], "Ave 800,000,000 B/s");
 }
 
 }  // namespace

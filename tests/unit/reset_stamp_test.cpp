@@ -38,21 +38,24 @@ TEST_F(ResetStampTest, LabelShowsTheRecordedMoment) {
 }
 
 TEST_F(ResetStampTest, DailyResetComparesTheWholeDate) {
-  fakewin::SetLocalTime(2026, 12, 7, 9, 30, 0);
   struct {
     uint16_t stored;
     bool reset;
-  } cases[] = {{DosDate(2026, 12, 6), true}, {DosDate(2026, 12, 7), false}, {DosDate(2025, 12, 7), true}};
+  } cases[] = {{DosDate(2027, 3, 1), true},
+               {DosDate(2027, 3, 2), false},
+               {DosDate(2026, 3, 2), true},
+               {DosDate(2027, 2, 2), true}};
   for (auto& c : cases) {
     SetUp();
+    fakewin::SetLocalTime(2027, 3, 2, 10, 15, 0);  // after the fresh fake of SetUp
     app.resetDate = c.stored;
     app.resetTime = 1234;
     StampReset(START_DAILY_RESET);
     EXPECT_EQ(Reset(), c.reset) << c.stored;
-    EXPECT_EQ(app.resetDate, DosDate(2026, 12, 7));
+    EXPECT_EQ(app.resetDate, DosDate(2027, 3, 2));
     if (c.reset) {
       EXPECT_EQ(app.sentRemainder, 0u);
-      EXPECT_EQ(app.resetTime, 9 << 11 | 30 << 5);
+      EXPECT_EQ(app.resetTime, 10 << 11 | 15 << 5);
     } else {
       EXPECT_EQ(app.resetTime, 1234);
     }

@@ -181,6 +181,44 @@ TEST_F(SamplerTest, RescanRunsWhenTheAdapterIsDownOrAfterAnEmptyRescan) {
   fakewin::Interfaces()[1].dwOperStatus = 2;
   Tick(0, 0);  // a failed scan counts as one that listed nothing
   EXPECT_EQ(app.rescanCountdown, 0x101u);
+  EXPECT_EQ(app.ifTable, nullptr);
+
+  // With no table left, the rescan after each wait is the way back.
+  for (int i = 0; i < 5; ++i) Tick(0, 0);
+  EXPECT_EQ(app.rescanCountdown, 0x101u);  // the table still cannot be read
+  fakewin::SetIfTableFault(fakewin::IfTableFault::NONE);
+  fakewin::Interfaces()[1].dwOperStatus = MIB_IF_OPER_STATUS_OPERATIONAL;
+  for (int i = 0; i < 5; ++i) Tick(0, 0);
+  EXPECT_EQ(app.rescanCountdown, 0u);
+  ASSERT_NE(app.ifTable, nullptr);
+  EXPECT_EQ(app.adapterSlot, 1u);
+
+  // A loopback picked from the full list is never listed: while it is up, an
+  // empty rescan is not repeated, and it goes on being sampled.
+  SelectAdapter(0, 0);
+  fakewin::Interfaces()[1].dwOperStatus = 2;
+  app.rescanCountdown = 0x105;
+  Tick(0, 0);
+  EXPECT_EQ(app.rescanCountdown, 0u);
+  uint32_t counter = app.sampleCounter;
+  Tick(0, 0);
+  EXPECT_EQ(app.sampleCounter, counter + 1);
+}
+
+TEST_F(SamplerTest, AnotherInterfaceAtTheSelectedPlaceStartsFromNewBaselines) {
+  Warm(1000, 1000);
+  Tick(3000, 1500);
+  uint32_t recvKiB = app.totalRecvKiB, sentKiB = app.totalSentKiB;
+  fakewin::Interfaces()[1].dwIndex = 7;  // same place and type, another interface
+  ScanAdapters(0);
+  EXPECT_EQ(app.adapterSlot, 1u);
+  Tick(50000000, 9000000);  // its counters only become the baselines
+  EXPECT_EQ(app.totalRecvKiB, recvKiB);
+  EXPECT_EQ(app.totalSentKiB, sentKiB);
+  EXPECT_EQ(app.history[95], 2000u);
+  Tick(50002048, 9000000);
+  EXPECT_EQ(app.history[95], 2048u);
+  EXPECT_EQ(app.totalRecvKiB, recvKiB + 2);
 }
 
 TEST_F(SamplerTest, ChangeIntervalRescalesAndRestarts) {

@@ -208,11 +208,11 @@ TEST_F(SettingsFileTest, SettingsOutsideTheirRangesGoBackToTheirDefaults) {
   }
 }
 
-TEST_F(SettingsFileTest, UnusableFontHeightGoesBackToItsDefault) {
+TEST_F(SettingsFileTest, FontHeightIsBroughtIntoTheFontRange) {
   struct Case {
     int32_t stored, loaded;
-  } cases[] = {{-17, -17}, {-40, -40}, {12, 12}, {-255, -255}, {0, -17}, {-256, -17}, {256, -17},
-               {INT32_MIN, -17}};
+  } cases[] = {{-17, -17}, {12, 12}, {-7, -7}, {33, 33}, {-34, -33}, {-200, -33}, {-6, -7},
+               {0, -7},    {256, 33}, {INT32_MIN, -33}};
   for (const Case& c : cases) {
     Bytes file = MarkedFile();
     PutU32(file, 160, c.stored);

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "app/program_path.h"
+#include "app/startup.h"
 #include "measure/adapters.h"
 #include "res/resource.h"
 #include "ui/dialogs.h"
@@ -67,10 +68,7 @@ uint32_t GetU32(const Bytes& bytes, size_t offset) {
 }
 
 void ProgramTest::LoadMenus() {
-  app.menuBar = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MENU));
-  app.mainPopup = GetSubMenu(app.menuBar, 0);
-  app.adapterMenu = GetSubMenu(app.mainPopup, 8);
-  app.settingMenu = GetSubMenu(app.mainPopup, 7);
+  ::LoadMenus(GetModuleHandleA(nullptr));
   ASSERT_NE(app.adapterMenu, nullptr);
   ASSERT_NE(app.settingMenu, nullptr);
 }
@@ -92,22 +90,10 @@ void WindowTest::SetUp() {
   MakeFolder("C:\\Tools");
   fakewin::AddMonitor({0, 0, 1920, 1080}, {0, 0, 1920, 1040});
   fakewin::SetTick(100000);
-  app.gdiTable[GDI_BACK_BRUSH] = CreateSolidBrush(app.colors[COLOR_BACK]);
-  for (uint32_t i = 0; i < 4; ++i) app.gdiTable[GDI_PENS + i] = CreatePen(PS_SOLID, 1, app.colors[1 + i]);
-  WNDCLASSA c{};
-  c.lpfnWndProc = MainWndProc;
-  c.hbrBackground = static_cast<HBRUSH>(app.gdiTable[GDI_BACK_BRUSH]);
-  c.lpszClassName = programName;
-  RegisterClassA(&c);
-  LoadMenus();
   fakewin::SetInterfaces({fakewin::MakeInterface(1, IF_TYPE_SOFTWARE_LOOPBACK, true, "lo"),
                           fakewin::MakeInterface(2, IF_TYPE_ETHERNET_CSMACD, true, "eth")});
-  ScanAdapters(0);
-  ApplyFont(FONT_FROM_LOGFONT);
-  app.pendingSelect &= 2;
-  window = app.mainWindow = CreateWindowExA(0x80088, programName, programName, 0x90040000, 10, 10, 350, 200,
-                                            nullptr, nullptr, nullptr, nullptr);
-  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(CreateEverything(0));  // the class, the menus and the window that start-up makes
+  window = app.mainWindow;
   fakewin::PumpMessages();
 }
 
