@@ -35,6 +35,12 @@ class HelpFile(SessionTest):
             time.sleep(0.3)
         return []
 
+    def wait_gone(self, title, timeout=10):
+        deadline = time.time() + timeout
+        while self.titled(title) and time.time() < deadline:
+            time.sleep(0.3)
+        return self.titled(title)
+
     def shown(self):
         return set(self.session.xdotool("search", "--onlyvisible", "--name", ""))
 
@@ -46,12 +52,6 @@ class HelpFile(SessionTest):
         self.session.tap("v")  # "&Version"
         if shift:
             self.session.xdotool("keyup", "shift")
-
-    def wait_gone(self, title, timeout=10):
-        deadline = time.time() + timeout
-        while self.titled(title) and time.time() < deadline:
-            time.sleep(0.3)
-        return self.titled(title)
 
     def test_version_shows_the_about_box_and_f1_the_help_file(self):
         self.start(with_help=True)
@@ -66,6 +66,7 @@ class HelpFile(SessionTest):
         self.assertEqual(len(self.wait_titled(VIEWER)), 1, "the help viewer shows Velnorid.chm")
         time.sleep(1)
         self.assertEqual(self.titled(ABOUT), [])
+        self.session.close_program(self.program)
 
     def test_shifted_version_opens_the_help_file_instead_of_the_about_box(self):
         self.start(with_help=True)
@@ -73,6 +74,7 @@ class HelpFile(SessionTest):
         self.assertEqual(len(self.wait_titled(VIEWER)), 1, "the help viewer shows Velnorid.chm")
         time.sleep(2)
         self.assertEqual(self.titled(ABOUT), [], "no About box once the help opened")
+        self.session.close_program(self.program)
 
     def test_without_the_help_file_f1_opens_nothing_and_version_falls_back_to_about(self):
         self.start(with_help=False)
@@ -84,6 +86,9 @@ class HelpFile(SessionTest):
         self.pick_version(shift=True)
         self.assertTrue(self.wait_titled(ABOUT), "the About box shows instead of the help")
         self.assertEqual(self.titled(VIEWER), [])
+        self.session.tap("Return")
+        self.assertEqual(self.wait_gone(ABOUT), [], "Enter closes the About box")
+        self.session.close_program(self.program)
 
 
 if __name__ == "__main__":
