@@ -513,6 +513,15 @@ void SetFileRoot(const char* hostFolder);
 const char* HostPath(const char* windowsName);
 // Handles that the program opened and has not closed.
 int OpenFileCount();
+// From now on until Reset, files live in memory instead of below the file
+// root: up to four files of up to MEMORY_FILE_CAPACITY bytes, with the same
+// sharing, read-only, missing-file and position behaviour; folders are not
+// modelled, so any name can be created.
+constexpr size_t MEMORY_FILE_CAPACITY = 1024;
+void UseMemoryFiles(bool on);
+void PutMemoryFile(const char* windowsName, const void* bytes, size_t size, bool readOnly = false);
+// The bytes of an in-memory file and its size; null when there is no such file.
+const BYTE* MemoryFileBytes(const char* windowsName, size_t& size);
 
 // The text GetCommandLineA returns; the program may write into it, as on Windows.
 void SetCommandLine(const char* text);
