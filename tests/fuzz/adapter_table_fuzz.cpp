@@ -1,0 +1,284 @@
+// Any bytes as the system's interface table and what becomes of it: a stored
+// selection, rows of any type, status and description, a refused size query,
+// a table that grows between the two reads, rows that will not refresh, then
+// ticks with moving counters, a changed table and a second scan. After every
+// scan the menu, the result and the selection must match the table; after
+// every tick the history and the totals must account for exactly one sample
+// or none.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/startup.h"
+#include "measure/adapters.h"
+#include "measure/sampler.h"
+#include "res/resource.h"
+
+namespace {
+
+constexpr u32 MAX_ROWS = 160;  // past position 127, which the selection has to tell from none
+constexpr u32 MAX_TICKS = 12;
+constexpr u32 PHASES = 2;
+constexpr u64 BYTES_WRAP = u64(1) << 42;  // the KiB totals wrap at 2^32
+constexpr DWORD DOWN = 2;
+
+void Require(bool condition, const char* what) {
+  if (!condition) {
+    fprintf(stderr, "violated: %s\n", what);
+    abort();
+  }
+}
+
+bool failsRefresh[MAX_ROWS + 1];  // by interface index
+
+// Leading rows that are down let a described row sit at any position; rows
+// past those the bytes describe repeat them, each with its own index, so that
+// a short input can still make a long table.
+void MakeInterfaces(FuzzedDataProvider& in) {
+  u32 rows = in.ConsumeIntegralInRange<u32>(0, MAX_ROWS);
+  u32 quiet = in.ConsumeIntegralInRange<u32>(0, rows);
+  std::vector<MIB_IFROW>& table = fakewin::Interfaces();
+  u32 described = 0;
+  for (u32 i = 0; i < rows; ++i) {
+    MIB_IFROW row{};
+    if (i < quiet) {
+      row.dwType = IF_TYPE_ETHERNET_CSMACD;
+      row.dwOperStatus = DOWN;
+    } else if (described && in.remaining_bytes() == 0) {
+      row = table[quiet + (i - quiet) % described];
+    } else {
+      row.dwType = in.ConsumeIntegral<u8>();
+      row.dwOperStatus = in.ConsumeBool() ? MIB_IF_OPER_STATUS_OPERATIONAL : DOWN;
+      row.dwInOctets = in.ConsumeIntegral<u32>();
+      row.dwOutOctets = in.ConsumeIntegral<u32>();
+      failsRefresh[i + 1] = in.ConsumeBool();
+      std::string text = in.ConsumeRandomLengthString(MAXLEN_IFDESCR);
+      memcpy(row.bDescr, text.data(), text.size());  // 256 bytes leave no terminator
+      ++described;
+    }
+    row.dwIndex = i + 1;
+    fakewin::FailIfEntry(row.dwIndex, failsRefresh[row.dwIndex]);
+    table.push_back(row);
+  }
+}
+
+enum Listing { LEFT_OUT, LISTED, GRAYED };
+
+// How the adapter menu offers a row, told from the row alone.
+Listing ExpectedListing(const MIB_IFROW& row, bool all) {
+  if (row.dwOperStatus != MIB_IF_OPER_STATUS_OPERATIONAL) return all ? GRAYED : LEFT_OUT;
+  if (all) return LISTED;
+  if (row.dwType == IF_TYPE_PPP || row.dwType == IF_TYPE_SOFTWARE_LOOPBACK || row.dwType == IF_TYPE_TUNNEL)
+    return LEFT_OUT;
+  const char* text = reinterpret_cast<const char*>(row.bDescr);
+  size_t length = strnlen(text, MAXLEN_IFDESCR);
+  if (length >= 4 && memcmp(text, "WAN ", 4) == 0) return LEFT_OUT;
+  if (length >= 5 && memcmp(text + length - 5, "-0000", 5) == 0) return LEFT_OUT;
+  return LISTED;
+}
+
+// From the separator on: the refresh item's label is checked by itself.
+bool SameItems(const std::vector<fakewin::MenuItem>& a, const std::vector<fakewin::MenuItem>& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 1; i < a.size(); ++i)
+    if (a[i].text != b[i].text || a[i].id != b[i].id || a[i].flags != b[i].flags) return false;
+  return true;
+}
+
+// The state a step starts from, to judge what the step did.
+struct Before {
+  MIB_IFTABLE* table;
+  u32 slot, type, row, sampleCounter;
+  u32 history[2 * HISTORY_LENGTH];
+  u64 recvBytes, sentBytes;
+  u32 prevIn, prevOut;
+  std::vector<fakewin::MenuItem> items;
+};
+
+u64 Bytes(u32 kib, u32 remainder) { return (u64(kib) << 10) + remainder; }
+
+void Snapshot(Before& b, bool withMenu) {
+  b.table = app.ifTable;
+  b.slot = app.adapterSlot;
+  b.type = app.adapterType;
+  b.row = SelectedRow();
+  b.sampleCounter = app.sampleCounter;
+  memcpy(b.history, app.history, sizeof b.history);
+  b.recvBytes = Bytes(app.totalRecvKiB, app.recvRemainder);
+  b.sentBytes = Bytes(app.totalSentKiB, app.sentRemainder);
+  b.prevIn = app.prevInOctets;
+  b.prevOut = app.prevOutOctets;
+  if (withMenu) b.items = fakewin::MenuItems(app.adapterMenu);
+}
+
+bool HistoryIs(const u32* values) { return memcmp(app.history, values, sizeof app.history) == 0; }
+
+bool HistoryCleared() {
+  for (u32 v : app.history)
+    if (v) return false;
+  return true;
+}
+
+// 524,288 bytes per millisecond of the interval.
+u32 GlitchLimit() { return app.settings[SET_INTERVAL] << 19; }
+
+void RequireHistoryWithinLimit() {
+  for (u32 v : app.history) Require(v <= GlitchLimit(), "history within the glitch limit");
+}
+
+void CheckScan(const Before& b, u32 result, bool all, fakewin::IfTableFault fault) {
+  const std::vector<MIB_IFROW>& system = fakewin::Interfaces();
+  u32 n = u32(system.size());
+  bool sizeRefused = n == 0 || fault == fakewin::IfTableFault::REFUSE_SIZE ||
+                     fault == fakewin::IfTableFault::NO_ROOM_FOR_A_ROW;
+  std::vector<fakewin::MenuItem> items = fakewin::MenuItems(app.adapterMenu);
+  std::vector<fakewin::MenuItem> expected(items.begin(), items.begin() + 2);  // refresh item, separator
+  u32 listed = 0, rows = 0;
+  if (sizeRefused) {
+    Require(result == 0 && app.ifTable == b.table && app.adapterSlot == b.slot && app.adapterType == b.type,
+            "a refused size query keeps the table and the selection");
+    expected = b.items;
+  } else if (fault == fakewin::IfTableFault::GROWS_BETWEEN_CALLS) {
+    Require(result == 0 && !app.ifTable && app.adapterSlot == b.slot && app.adapterType == b.type,
+            "a failed read leaves no table and the selection as it was");
+  } else {
+    Require(app.ifTable && app.ifTable->dwNumEntries == n, "the table is held");
+    rows = n;
+    u32 last = 0;
+    for (u32 i = 0; i < n; ++i) {
+      const MIB_IFROW& row = app.ifTable->table[i];
+      Require(memcmp(&row, &system[i], sizeof row) == 0, "the held row is the system's row");
+      Listing listing = failsRefresh[row.dwIndex] ? LEFT_OUT : ExpectedListing(row, all);
+      if (listing == LEFT_OUT) continue;
+      const char* text = reinterpret_cast<const char*>(row.bDescr);
+      expected.push_back({std::string(text, strnlen(text, MAXLEN_IFDESCR)), IDM_ADAPTER_BASE + i,
+                          listing == GRAYED ? UINT(MF_GRAYED) : 0u, nullptr});
+      if (listing == LISTED) ++listed, last = i;
+    }
+    Require(result == (n << 16) + listed, "result counts rows and listed adapters");
+
+    u32 row = SelectedRow();
+    Require(row == NO_ROW || (row < n && app.ifTable->table[row].dwType == app.adapterType),
+            "the selection names a row of its type");
+    bool chosen = !all && listed == 1;
+    bool same = b.row == last && b.type == app.ifTable->table[last].dwType;
+    if (chosen) {
+      Require(row == last, "the only listed adapter is selected");
+      Require(same ? HistoryIs(b.history) && app.sampleCounter == b.sampleCounter
+                   : HistoryCleared() && app.sampleCounter == WARM_UP_START,
+              "a new selection restarts the warm-up and the graph, the same one nothing");
+    } else {
+      Require((row == b.row || app.adapterSlot == NO_ADAPTER) && app.adapterType == b.type,
+              "a scan only keeps or drops the selection");
+      Require(HistoryIs(b.history), "a scan without a choice leaves the history");
+    }
+  }
+  Require(SameItems(items, expected), "the menu lists the rows as offered");
+  char label[64];
+  snprintf(label, sizeof label, refreshLabelFormat, listed, rows);
+  Require(fakewin::FindMenuItem(app.adapterMenu, IDM_REFRESH)->text == label, "refresh label counts");
+  RequireHistoryWithinLimit();
+}
+
+// A tick takes one sample, the counters' differences or the previous values
+// where they exceed the limit, and adds it to the totals; or it takes none,
+// possibly after a rescan that chose a new adapter and cleared the graph.
+void CheckTick(const Before& b) {
+  RequireHistoryWithinLimit();
+  Require(app.recvRemainder < 1024 && app.sentRemainder < 1024, "remainders below 1 KiB");
+  u64 recvBytes = Bytes(app.totalRecvKiB, app.recvRemainder);
+  u64 sentBytes = Bytes(app.totalSentKiB, app.sentRemainder);
+  u32 recv = app.history[HISTORY_LENGTH - 1], sent = app.history[2 * HISTORY_LENGTH - 1];
+  bool none = recvBytes == b.recvBytes && sentBytes == b.sentBytes && (HistoryIs(b.history) || HistoryCleared());
+  bool one = memcmp(app.history, b.history + 1, (HISTORY_LENGTH - 1) * sizeof(u32)) == 0 &&
+             memcmp(app.history + HISTORY_LENGTH, b.history + HISTORY_LENGTH + 1, (HISTORY_LENGTH - 1) * sizeof(u32)) == 0 &&
+             recvBytes == (b.recvBytes + recv) % BYTES_WRAP && sentBytes == (b.sentBytes + sent) % BYTES_WRAP;
+  Require(none || one, "a tick takes one sample or none");
+  if (none) return;
+  u32 row = SelectedRow();
+  Require(app.ifTable && row < app.ifTable->dwNumEntries, "a sample comes from the selected row");
+  const MIB_IFROW& r = app.ifTable->table[row];
+  u32 limit = GlitchLimit();
+  u32 inDiff = r.dwInOctets - b.prevIn, outDiff = r.dwOutOctets - b.prevOut;
+  Require(recv == (inDiff <= limit ? inDiff : b.history[HISTORY_LENGTH - 1]) &&
+              sent == (outDiff <= limit ? outDiff : b.history[2 * HISTORY_LENGTH - 1]),
+          "a sample is the counters' difference, or the previous one past the limit");
+}
+
+// Before the second scan interfaces go away at the front, so that others
+// move to the selected position, and one may go up or down.
+void ChangeInterfaces(FuzzedDataProvider& in) {
+  std::vector<MIB_IFROW>& table = fakewin::Interfaces();
+  size_t drop = in.ConsumeIntegralInRange<size_t>(0, 2);
+  table.erase(table.begin(), table.begin() + (drop < table.size() ? drop : table.size()));
+  size_t flip = in.ConsumeIntegral<u8>();
+  if (flip < table.size())
+    table[flip].dwOperStatus = table[flip].dwOperStatus == MIB_IF_OPER_STATUS_OPERATIONAL ? DOWN
+                                                                                           : MIB_IF_OPER_STATUS_OPERATIONAL;
+}
+
+// The menus come from the resource script, which is read once: each run
+// starts from the adapter submenu as loaded, and from an empty system.
+HMENU menus[4];
+HWND window;
+
+void StartRun() {
+  for (u32 index = 1; index <= MAX_ROWS; ++index)
+    if (failsRefresh[index]) fakewin::FailIfEntry(index, false);
+  memset(failsRefresh, 0, sizeof failsRefresh);
+  fakewin::Interfaces().clear();
+  fakewin::ClearGdiCalls();
+  app = AppState{};
+  app.menuBar = menus[0], app.mainPopup = menus[1], app.adapterMenu = menus[2], app.settingMenu = menus[3];
+  while (RemoveMenu(app.adapterMenu, 2, MF_BYPOSITION)) {
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  fakewin::Reset();
+  LoadMenus(GetModuleHandleA(nullptr));
+  menus[0] = app.menuBar, menus[1] = app.mainPopup, menus[2] = app.adapterMenu, menus[3] = app.settingMenu;
+  window = fakewin::AddWindow({0, 0, 200, 100});
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  FuzzedDataProvider in(data, size);
+  StartRun();
+  // The selection and the interval as a settings file may hold them.
+  app.adapterSlot = in.ConsumeIntegral<u32>();
+  app.adapterType = in.ConsumeIntegral<u32>();
+  app.settings[SET_INTERVAL] = in.ConsumeIntegralInRange<u32>(settingRanges[SET_INTERVAL].min,
+                                                               settingRanges[SET_INTERVAL].max);
+  MakeInterfaces(in);
+
+  Before before;
+  for (u32 phase = 0; phase < PHASES; ++phase) {
+    if (phase) ChangeInterfaces(in);
+    auto fault = fakewin::IfTableFault(in.ConsumeIntegralInRange<int>(0, 3));
+    bool all = in.ConsumeBool();
+    fakewin::SetIfTableFault(fault);
+    Snapshot(before, true);
+    CheckScan(before, ScanAdapters(all), all, fault);
+
+    if (in.ConsumeBool()) app.rescanCountdown = RESCAN_PENDING;  // a device change
+    u32 ticks = in.ConsumeIntegralInRange<u32>(0, MAX_TICKS);
+    for (u32 t = 0; t < ticks; ++t) {
+      u32 in1 = in.ConsumeIntegral<u32>(), out1 = in.ConsumeIntegral<u32>();
+      for (MIB_IFROW& row : fakewin::Interfaces()) row.dwInOctets += in1, row.dwOutOctets += out1;
+      Snapshot(before, false);
+      SampleTick(window, WM_TIMER, SAMPLE_TIMER_ID, 0);
+      CheckTick(before);
+    }
+  }
+  if (app.ifTable) GlobalFree(app.ifTable);
+  Require(fakewin::LiveGlobalBlocks() == 0, "every table but the held one was given up");
+  return 0;
+}
