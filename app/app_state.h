@@ -22,6 +22,7 @@ constexpr u32 OPTION_FLAGS_LIMIT = 0x100;
 constexpr u32 MODE_ACTIVE = 1;
 constexpr u32 MODE_COLORKEY = 2;
 constexpr u32 MODE_OPAQUE = 4;
+constexpr i32 NO_DRESS = -2;  // pendingDress when no popup waits to be dressed
 
 // ---- Setting words: the number in bits 0-10, a per-setting flag in bit 11 ----
 constexpr u32 SET_INTERVAL = 0;
@@ -121,6 +122,9 @@ struct AppState : SettingsImage {
   u32 rescanCountdown = 0;
   u32 nextCoverCheck = 0;
   u32 dialogIndex = 0;
+  // A popup shown only once its modal loop goes idle is dressed then: its caption
+  // index or -1, as UM_DRESS_POPUP carried it.
+  i32 pendingDress = NO_DRESS;
   MIB_IFTABLE* ifTable = nullptr;
   POINT points[2 * HISTORY_LENGTH]{};
   char readoutText[READOUT_TEXT_SIZE]{};  // four NUL-terminated readouts, back to back

@@ -153,9 +153,7 @@ UINT_PTR OpenHelp() {
   return reinterpret_cast<UINT_PTR>(ShellExecuteA(nullptr, nullptr, help, nullptr, nullptr, SW_SHOWNORMAL));
 }
 
-void DressPopup(HWND window, LPARAM captionIndex) {
-  HWND popup = GetLastActivePopup(window);
-  if (!popup || popup == window) return;  // not open yet, or already closed
+static void Dress(HWND popup, LPARAM captionIndex) {
   SendMessageA(popup, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(app.appIcon));
   if (captionIndex >= 0 && captionIndex < LPARAM(CAPTION_COUNT)) {
     SendMessageA(popup, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(popupCaptions[captionIndex]));
@@ -164,4 +162,22 @@ void DressPopup(HWND window, LPARAM captionIndex) {
   SetWindowPos(popup, nullptr, app.windowRect.left + POPUP_OFFSET_X, app.windowRect.top + POPUP_OFFSET_Y, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   KeepOnMonitor(popup, 0);
+}
+
+void DressPopup(HWND window, LPARAM captionIndex) {
+  HWND popup = GetLastActivePopup(window);
+  if (popup && popup != window) {
+    Dress(popup, captionIndex);
+    return;
+  }
+  // A dialog without WS_VISIBLE in its template (the font picker's) is shown only once its
+  // modal loop goes idle, after this message; the disabled owner tells one is on its way.
+  if (!IsWindowEnabled(window)) app.pendingDress = i32(captionIndex);
+}
+
+void OnEnterIdle(HWND window, HWND popup) {
+  if (app.pendingDress == NO_DRESS || GetWindow(popup, GW_OWNER) != window) return;
+  LPARAM captionIndex = app.pendingDress;
+  app.pendingDress = NO_DRESS;
+  Dress(popup, captionIndex);
 }

@@ -31,5 +31,9 @@ void ShowAbout(HWND window);
 UINT_PTR OpenHelp();
 
 // UM_DRESS_POPUP: gives the open popup the program's icon and a caption
-// (caption index 0 to 9) or a place beside the main window (-1).
+// (caption index 0 to 9) or a place beside the main window (-1). A modal
+// popup on its way but not shown yet is dressed by OnEnterIdle.
 void DressPopup(HWND window, LPARAM captionIndex);
+
+// WM_ENTERIDLE: a modal popup of the window has just been shown and waits.
+void OnEnterIdle(HWND window, HWND popup);

@@ -149,6 +149,12 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case UM_DRESS_POPUP:
       DressPopup(window, lParam);
       return HANDLED;
+    case WM_ENTERIDLE:
+      if (wParam == MSGF_DIALOGBOX) OnEnterIdle(window, reinterpret_cast<HWND>(lParam));
+      return HANDLED;
+    case WM_ENABLE:
+      if (wParam) app.pendingDress = NO_DRESS;  // the modal popup is over, dressed or not
+      return HANDLED;
     case UM_COMMAND:
       RunCommand(window, u32(wParam), u32(lParam));
       return HANDLED;

@@ -12,7 +12,7 @@
 #include "fakewin/fake_windows.h"
 
 namespace fakewin {
-HWND OpenPopup(const char* caption);
+HWND OpenPopup(const char* caption, HWND owner);
 void ClosePopup(HWND popup);
 HWND AddDialogItem(HWND dialog, int id, const std::string& text, bool visible);
 void SetDialogProc(HWND dialog, DLGPROC proc);
@@ -92,13 +92,13 @@ void AddTemplateItems(HWND dialog, const std::string& name) {
 
 }  // namespace
 
-INT_PTR DialogBoxParamA(HINSTANCE, LPCSTR name, HWND, DLGPROC proc, LPARAM parameter) {
+INT_PTR DialogBoxParamA(HINSTANCE, LPCSTR name, HWND owner, DLGPROC proc, LPARAM parameter) {
   auto ids = fakewin::ResourceIds();
   std::string templateName;
   for (const auto& [id, value] : ids)
     if (id.rfind("IDD_", 0) == 0 && value == reinterpret_cast<uintptr_t>(name)) templateName = id;
   if (templateName.empty()) return -1;
-  HWND dialog = fakewin::OpenPopup("");
+  HWND dialog = fakewin::OpenPopup("", owner);
   AddTemplateItems(dialog, templateName);
   fakewin::SetDialogProc(dialog, proc);
   SendMessageA(dialog, WM_INITDIALOG, 0, parameter);
@@ -146,7 +146,7 @@ HWND SetFocus(HWND window) {
 // A common dialog: open while the test's script decides, cancelled without one.
 template <typename Picker>
 BOOL RunPicker(const char* kind, const std::function<BOOL(Picker&)>& script, Picker* picker) {
-  HWND popup = fakewin::OpenPopup(kind);
+  HWND popup = fakewin::OpenPopup(kind, picker->hwndOwner);
   BOOL chosen = script ? script(*picker) : FALSE;
   Record(kind, popup);
   fakewin::ClosePopup(popup);
@@ -156,8 +156,8 @@ BOOL RunPicker(const char* kind, const std::function<BOOL(Picker&)>& script, Pic
 BOOL ChooseColorA(CHOOSECOLORA* picker) { return RunPicker("color", colorScript, picker); }
 BOOL ChooseFontA(CHOOSEFONTA* picker) { return RunPicker("font", fontScript, picker); }
 
-int MessageBoxW(HWND, LPCWSTR text, LPCWSTR caption, UINT type) {
-  HWND popup = fakewin::OpenPopup(Utf8(caption).c_str());
+int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+  HWND popup = fakewin::OpenPopup(Utf8(caption).c_str(), owner);
   Record("message", popup, Utf8(text), type);
   fakewin::ClosePopup(popup);
   return IDOK;

@@ -18,6 +18,8 @@ struct Window {
   std::map<int, HWND> items;  // a dialog's controls by id
   bool ended;                 // a dialog that EndDialog closed, with its result
   INT_PTR result;
+  HWND owner;
+  bool disabled;  // by a modal popup it owns
 };
 
 struct WindowClass {
@@ -248,10 +250,13 @@ BOOL GetWindowRect(HWND window, RECT* rect) {
 }
 
 HWND GetWindow(HWND window, UINT relation) {
+  if (relation == GW_OWNER) return Find(window) ? Find(window)->owner : nullptr;
   auto it = std::find(zOrder.begin(), zOrder.end(), window);
   if (relation != GW_HWNDPREV || it == zOrder.end() || it == zOrder.begin()) return nullptr;
   return *(it - 1);
 }
+
+BOOL IsWindowEnabled(HWND window) { return Find(window) && !Find(window)->disabled; }
 
 LONG_PTR GetWindowLongPtrA(HWND window, int index) {
   Window* w = Find(window);
@@ -364,7 +369,7 @@ void TapKey(int key) { tapped[key & 0xFF] = true; }
 
 HWND AddWindow(RECT rect, LONG style, LONG exStyle) {
   HWND w = reinterpret_cast<HWND>(nextWindow += 0x10);
-  windows[w] = {rect, style, exStyle, nullptr, "", "", nullptr, nullptr, false, nullptr, {}, false, 0};
+  windows[w] = {rect, style, exStyle, nullptr, "", "", nullptr, nullptr, false, nullptr, {}, false, 0, nullptr, false};
   zOrder.insert(zOrder.begin(), w);
   return w;
 }
@@ -384,15 +389,25 @@ HICON WindowIcon(HWND window) {
 bool WindowVisible(HWND window) { return GetWindowLongPtrA(window, GWL_STYLE) & WS_VISIBLE; }
 
 // For the dialogs and pickers of the fake: a modal popup and its controls.
-HWND OpenPopup(const char* caption) {
+// As a modal loop shows a dialog whose template lacks WS_VISIBLE: the owner is
+// disabled, what was posted before the call arrives before the popup is shown
+// and active, and the owner hears WM_ENTERIDLE once it is.
+HWND OpenPopup(const char* caption, HWND owner) {
   HWND popup = AddWindow({0, 0, 300, 150});
   windows[popup].title = caption;
+  windows[popup].owner = owner;
+  if (Window* o = Find(owner)) o->disabled = true;
+  SendMessageA(owner, WM_ENABLE, FALSE, 0);
+  PumpMessages();
   openPopups.push_back(popup);
-  PumpMessages();  // what was posted before the modal call arrives while it is open
+  SendMessageA(owner, WM_ENTERIDLE, MSGF_DIALOGBOX, reinterpret_cast<LPARAM>(popup));
   return popup;
 }
 void ClosePopup(HWND popup) {
   openPopups.erase(std::remove(openPopups.begin(), openPopups.end(), popup), openPopups.end());
+  HWND owner = windows[popup].owner;
+  if (Window* o = Find(owner)) o->disabled = false;
+  SendMessageA(owner, WM_ENABLE, TRUE, 0);
   for (auto& [id, item] : windows[popup].items) DestroyWindow(item);
   DestroyWindow(popup);
 }

@@ -250,6 +250,7 @@ constexpr UINT WM_CREATE = 0x0001;
 constexpr UINT WM_DESTROY = 0x0002;
 constexpr UINT WM_MOVE = 0x0003;
 constexpr UINT WM_SIZE = 0x0005;
+constexpr UINT WM_ENABLE = 0x000A;
 constexpr UINT WM_SETTEXT = 0x000C;
 constexpr UINT WM_PAINT = 0x000F;
 constexpr UINT WM_CLOSE = 0x0010;
@@ -259,6 +260,8 @@ constexpr UINT WM_ACTIVATEAPP = 0x001C;
 constexpr UINT WM_GETMINMAXINFO = 0x0024;
 constexpr UINT WM_DISPLAYCHANGE = 0x007E;
 constexpr UINT WM_SETICON = 0x0080;
+constexpr UINT WM_ENTERIDLE = 0x0121;
+constexpr WPARAM MSGF_DIALOGBOX = 0;
 constexpr UINT WM_NCMOUSEMOVE = 0x00A0;
 constexpr UINT WM_NCLBUTTONDOWN = 0x00A1;
 constexpr UINT WM_NCRBUTTONUP = 0x00A5;
@@ -451,6 +454,7 @@ constexpr int GWL_EXSTYLE = -20;
 constexpr LONG WS_VISIBLE = 0x10000000;
 constexpr LONG WS_EX_TOPMOST = 0x8;
 constexpr UINT GW_HWNDPREV = 3;
+constexpr UINT GW_OWNER = 4;
 #define HWND_TOP ((HWND)0)
 #define HWND_TOPMOST ((HWND)(LONG_PTR)-1)
 #define HWND_NOTOPMOST ((HWND)(LONG_PTR)-2)
@@ -472,6 +476,7 @@ static_assert(sizeof(MONITORINFO) == 40);
 
 BOOL GetWindowRect(HWND window, RECT* rect);
 HWND GetWindow(HWND window, UINT relation);
+BOOL IsWindowEnabled(HWND window);
 LONG_PTR GetWindowLongPtrA(HWND window, int index);
 BOOL SetWindowPos(HWND window, HWND after, int x, int y, int cx, int cy, UINT flags);
 LONG_PTR SetWindowLongPtrA(HWND window, int index, LONG_PTR value);
