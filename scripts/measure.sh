@@ -2,10 +2,14 @@
 # Reports the figures the budgets speak of: the release program's size, the
 # instructions of one paint plan and of one whole tick at 96 points
 # (callgrind counts instructions, so the figures do not depend on how busy
-# the machine is), and their times under Google Benchmark. Run after
-# scripts/test.sh has built both trees.
+# the machine is), and their times under Google Benchmark. Then the CPU time
+# of the real program under each Wine the machine runs, at 80 and 1000 ms,
+# against the reference program that makes only the same calls per tick
+# (needs root for the network namespaces; VELNORID_ROUNDS and VELNORID_SPAN
+# set the rounds and seconds). Run after scripts/test.sh has built the trees.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/wine.sh
 command -v valgrind >/dev/null || { echo "valgrind is needed"; exit 1; }
 
 echo "Velnorid.exe: $(stat -c %s build/win32/Velnorid.exe) bytes"
@@ -31,3 +35,10 @@ per_call() {
 echo "PlanPaint at 96 points: $(per_call PlanPaint --plans) instructions (callgrind, program code)"
 echo "SampleTick with its paint at 96 points: $(per_call SampleTick --ticks) instructions (callgrind, program code)"
 "$bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true 2>/dev/null | grep -E 'median'
+
+for arch in $(wine_arches); do
+  build=$(wine_build_dir "$arch")
+  VELNORID_WINE_ARCH=$arch VELNORID_WINEPREFIX=$PWD/$build/wine-prefix \
+    python3 tests/e2e/tick_cost.py "$build/Velnorid.exe" "$build/tests/e2e/TickReference.exe" \
+    --rounds "${VELNORID_ROUNDS:-5}" --span "${VELNORID_SPAN:-30}"
+done

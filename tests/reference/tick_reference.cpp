@@ -1,0 +1,80 @@
+// The floor a tick of the graph can cost: a window of the graph's class and
+// styles and size whose timer reads one interface row and copies one picture
+// of the client area to the screen, and does nothing else. Started with the
+// interval in milliseconds as its only argument; the interface is the first
+// one of the table that is not the loopback.
+#include <windows.h>
+#include <iphlpapi.h>
+
+namespace {
+
+MIB_IFROW row;
+HDC windowDC, memoryDC;
+RECT client;
+
+void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+  GetIfEntry(&row);
+  BitBlt(windowDC, 0, 0, client.right, client.bottom, memoryDC, 0, 0, SRCCOPY);
+}
+
+LRESULT CALLBACK ReferenceProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_DESTROY) {
+    PostQuitMessage(0);
+    return 0;
+  }
+  if (message == WM_PAINT) {
+    PAINTSTRUCT paint;
+    BeginPaint(window, &paint);
+    Tick(nullptr, 0, 0, 0);
+    EndPaint(window, &paint);
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+UINT IntervalArgument() {
+  const char* text = GetCommandLineA();
+  const char* last = text;
+  for (const char* p = text; *p; ++p)
+    if (*p == ' ') last = p + 1;
+  UINT value = 0;
+  while (*last >= '0' && *last <= '9') value = value * 10 + UINT(*last++ - '0');
+  return value ? value : 1000;
+}
+
+DWORD FirstInterface() {
+  // One table in a buffer of its own, so that its rows are the trailing array they are.
+  alignas(MIB_IFTABLE) static char buffer[64 * 1024];
+  MIB_IFTABLE* table = reinterpret_cast<MIB_IFTABLE*>(buffer);
+  ULONG size = sizeof buffer;
+  if (GetIfTable(table, &size, TRUE) != NO_ERROR) return 0;
+  for (DWORD i = 0; i < table->dwNumEntries; ++i)
+    if (table->table[i].dwType != IF_TYPE_SOFTWARE_LOOPBACK) return table->table[i].dwIndex;
+  return 0;
+}
+
+}  // namespace
+
+extern "C" void WINAPI ReferenceStart() {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  WNDCLASSA c{};
+  c.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
+  c.lpfnWndProc = ReferenceProc;
+  c.hInstance = instance;
+  c.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  c.lpszClassName = "TickReference";
+  RegisterClassA(&c);
+  HWND window = CreateWindowExA(WS_EX_LAYERED | WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "TickReference", "TickReference",
+                                WS_POPUP | WS_VISIBLE | WS_THICKFRAME, 10, 10, 350, 200, nullptr, nullptr, instance,
+                                nullptr);
+  SetLayeredWindowAttributes(window, 0, 204, LWA_ALPHA);
+  GetClientRect(window, &client);
+  windowDC = GetDC(window);
+  memoryDC = CreateCompatibleDC(windowDC);
+  SelectObject(memoryDC, CreateCompatibleBitmap(windowDC, client.right, client.bottom));
+  row.dwIndex = FirstInterface();
+  SetTimer(window, 1, IntervalArgument(), Tick);
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+  ExitProcess(0);
+}
