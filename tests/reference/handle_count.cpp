@@ -19,13 +19,14 @@ struct ProcessEntry {
   ULONG handles;
 };
 
-alignas(8) BYTE buffer[1 << 20];
+constexpr ULONG BUFFER_SIZE = 1 << 20;  // room for a few hundred processes
 
 }  // namespace
 
 extern "C" void WINAPI HandleCountStart() {
   char text[64] = "no program\n";
-  if (NtQuerySystemInformation(SystemProcessInformation, buffer, sizeof buffer, nullptr) == 0) {
+  BYTE* buffer = static_cast<BYTE*>(VirtualAlloc(nullptr, BUFFER_SIZE, MEM_COMMIT, PAGE_READWRITE));
+  if (buffer && NtQuerySystemInformation(SystemProcessInformation, buffer, BUFFER_SIZE, nullptr) == 0) {
     for (BYTE* at = buffer;; at += reinterpret_cast<ProcessEntry*>(at)->next) {
       auto* entry = reinterpret_cast<ProcessEntry*>(at);
       if (entry->name.Buffer && !lstrcmpiW(entry->name.Buffer, L"Velnorid.exe")) {

@@ -43,11 +43,10 @@ UINT IntervalArgument() {
 }
 
 DWORD FirstInterface() {
-  // One table in a buffer of its own, so that its rows are the trailing array they are.
-  alignas(MIB_IFTABLE) static char buffer[64 * 1024];
-  MIB_IFTABLE* table = reinterpret_cast<MIB_IFTABLE*>(buffer);
-  ULONG size = sizeof buffer;
-  if (GetIfTable(table, &size, TRUE) != NO_ERROR) return 0;
+  // The table in memory of its own, so that its rows are the trailing array they are.
+  ULONG size = 64 * 1024;  // room for a few hundred rows
+  auto* table = static_cast<MIB_IFTABLE*>(VirtualAlloc(nullptr, size, MEM_COMMIT, PAGE_READWRITE));
+  if (!table || GetIfTable(table, &size, TRUE) != NO_ERROR) return 0;
   for (DWORD i = 0; i < table->dwNumEntries; ++i)
     if (table->table[i].dwType != IF_TYPE_SOFTWARE_LOOPBACK) return table->table[i].dwIndex;
   return 0;
