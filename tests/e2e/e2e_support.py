@@ -66,7 +66,7 @@ def prepare_prefix():
 class WineSession:
     """A folder holding a copy of the program, a display, and the Wine processes started in it."""
 
-    def __init__(self, exe_name="Velnorid.exe", folder_name="program", netns=None):
+    def __init__(self, exe_name="Velnorid.exe", folder_name="program", netns=None, program=None):
         prepare_prefix()
         # Everything of the session runs in this network namespace when one is given.
         self.inside = ["ip", "netns", "exec", netns] if netns else []
@@ -74,7 +74,7 @@ class WineSession:
         self.folder = os.path.join(self.root, folder_name)
         os.makedirs(self.folder)
         self.exe = os.path.join(self.folder, exe_name)
-        shutil.copy(EXE, self.exe)
+        shutil.copy(program or EXE, self.exe)
         self.xvfb = None
         self.display = None
         self.processes = []
@@ -120,6 +120,30 @@ class WineSession:
                 return found[0]
             time.sleep(0.2)
         raise AssertionError("no Velnorid window appeared")
+
+    def titled(self, title):
+        """The shown windows of this title (Wine may leave a closed dialog's window unmapped)."""
+        return self.xdotool("search", "--onlyvisible", "--name", title)
+
+    def wait_titled(self, title, timeout=20):
+        """The shown windows of this title once there are some, or [] when the time is up."""
+        deadline = time.time() + timeout
+        while not self.titled(title) and time.time() < deadline:
+            time.sleep(0.3)
+        return self.titled(title)
+
+    def wait_gone(self, title, timeout=10):
+        """The windows of this title still shown when they are gone or the time is up (Wine hides late)."""
+        deadline = time.time() + timeout
+        while self.titled(title) and time.time() < deadline:
+            time.sleep(0.3)
+        return self.titled(title)
+
+    def picture(self, window):
+        """The window's pixels as the display shows them, row by row."""
+        x, y, width, height = self.geometry(window)
+        shot = self.screenshot()
+        return [shot.pixel(px, py) for py in range(y, y + height) for px in range(x, x + width)]
 
     def geometry(self, window):
         """(x, y, width, height) of a window."""

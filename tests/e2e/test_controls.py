@@ -21,9 +21,7 @@ class Controls(SessionTest):
         self.session.point_at(self.window)
 
     def picture(self):
-        x, y, width, height = self.session.geometry(self.window)
-        shot = self.session.screenshot()
-        return [shot.pixel(px, py) for py in range(y, y + height) for px in range(x, x + width)]
+        return self.session.picture(self.window)
 
     def test_right_click_opens_the_menu_and_exit_saves_and_ends(self):
         self.start()

@@ -29,23 +29,6 @@ class Dialogs(SessionTest):
         self.session.close_program(self.program)
         return struct.unpack_from(f"<{count}I", self.session.read_settings(), offset)
 
-    def titled(self, title):
-        """The shown windows of this title (a closed dialog's window may linger unmapped)."""
-        return self.session.xdotool("search", "--onlyvisible", "--name", title)
-
-    def wait_titled(self, title, timeout=15):
-        deadline = time.time() + timeout
-        while not self.titled(title) and time.time() < deadline:
-            time.sleep(0.3)
-        return self.titled(title)
-
-    def wait_gone(self, title, timeout=10):
-        """Whether no window of this title is shown within the time (Wine hides a closed one late)."""
-        deadline = time.time() + timeout
-        while self.titled(title) and time.time() < deadline:
-            time.sleep(0.3)
-        return not self.titled(title)
-
     def open_setting(self, key, shift=False):
         """Opens the Setting submenu by its key and picks the item of the key."""
         self.session.point_at(self.window)
@@ -65,20 +48,20 @@ class Dialogs(SessionTest):
     def test_interval_arrows_step_by_ten_within_the_range_and_ok_checks_it(self):
         self.start()
         self.open_setting("i")
-        self.assertTrue(self.wait_titled(SETTING_DIALOG))
+        self.assertTrue(self.session.wait_titled(SETTING_DIALOG))
         self.keys("Up", "Down", "Down", "Return")  # 1000 stays at the top, then 990, 980
         self.assertEqual(self.saved(INTERVAL), (980,))
 
         self.start(self.session.read_settings())
         self.open_setting("i")
-        self.assertTrue(self.wait_titled(SETTING_DIALOG))
+        self.assertTrue(self.session.wait_titled(SETTING_DIALOG))
         self.keys("End", *["BackSpace"] * 4)
         self.type("79")
         self.keys("Return")
         time.sleep(1)
-        self.assertTrue(self.titled(SETTING_DIALOG), "79 is refused and the dialog stays open")
+        self.assertTrue(self.session.titled(SETTING_DIALOG), "79 is refused and the dialog stays open")
         self.keys("Down", "Down", "Up", "Return")  # pulled up to 80, stays at 80, then 90
-        self.assertTrue(self.wait_gone(SETTING_DIALOG))
+        self.assertEqual(self.session.wait_gone(SETTING_DIALOG), [])
         self.assertEqual(self.saved(INTERVAL), (90,))
 
     def test_font_and_opacity_dialogs_have_their_check_box_and_the_interval_dialog_none(self):
@@ -86,17 +69,17 @@ class Dialogs(SessionTest):
         # Backwards from the number field the next stop is the check box when it is
         # shown, else Cancel.
         self.open_setting("f")
-        self.assertTrue(self.wait_titled(SETTING_DIALOG))
+        self.assertTrue(self.session.wait_titled(SETTING_DIALOG))
         self.keys("shift+Tab", "space", "Return")  # "Bold" ticked
-        self.assertTrue(self.wait_gone(SETTING_DIALOG))
+        self.assertEqual(self.session.wait_gone(SETTING_DIALOG), [])
         self.open_setting("l")
-        self.assertTrue(self.wait_titled(SETTING_DIALOG))
+        self.assertTrue(self.session.wait_titled(SETTING_DIALOG))
         self.keys("shift+Tab", "space", "Return")  # "Trans." cleared
-        self.assertTrue(self.wait_gone(SETTING_DIALOG))
+        self.assertEqual(self.session.wait_gone(SETTING_DIALOG), [])
         self.open_setting("i")
-        self.assertTrue(self.wait_titled(SETTING_DIALOG))
+        self.assertTrue(self.session.wait_titled(SETTING_DIALOG))
         self.keys("shift+Tab", "space")  # Cancel
-        self.assertTrue(self.wait_gone(SETTING_DIALOG), "no check box in the interval dialog")
+        self.assertEqual(self.session.wait_gone(SETTING_DIALOG), [], "no check box in the interval dialog")
         self.session.close_program(self.program)
         settings = self.session.read_settings()
         self.assertEqual(struct.unpack_from("<4I", settings, INTERVAL), (1000, 32, SETTING_FLAG | 17, 80))
@@ -105,7 +88,7 @@ class Dialogs(SessionTest):
     def test_colour_picker_stores_the_colour_and_the_custom_colour(self):
         self.start()
         self.open_setting("b")
-        self.assertTrue(self.wait_titled("^Back Color$"), "the picker has the colour's caption")
+        self.assertTrue(self.session.wait_titled("^Back Color$"), "the picker has the colour's caption")
         self.type("200")  # red, then green and blue
         self.keys("Tab")
         self.type("100")
@@ -127,7 +110,7 @@ class Dialogs(SessionTest):
     def test_font_picker_stores_a_bold_pick(self):
         self.start()
         self.open_setting("f", shift=True)
-        self.assertTrue(self.wait_titled("^Select Font$"), "the picker has the program's caption")
+        self.assertTrue(self.session.wait_titled("^Select Font$"), "the picker has the program's caption")
         self.keys("alt+y", "Down", "Down", "Return")  # style Regular, Italic, Bold; OK
         time.sleep(0.5)
         self.session.close_program(self.program)
@@ -142,7 +125,7 @@ class Dialogs(SessionTest):
         self.session.click(3)
         time.sleep(0.7)
         self.session.tap("v")  # "&Version"
-        found = self.wait_titled(ABOUT)
+        found = self.session.wait_titled(ABOUT)
         self.assertTrue(found)
         time.sleep(0.5)  # placed once shown
         geometry = self.session.geometry(found[0])

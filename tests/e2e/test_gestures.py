@@ -26,9 +26,7 @@ class Gestures(SessionTest):
         return struct.unpack_from("<I", self.session.read_settings(), 32)[0] & (MODE_COLORKEY | MODE_OPAQUE)
 
     def picture(self):
-        x, y, width, height = self.session.geometry(self.window)
-        shot = self.session.screenshot()
-        return [shot.pixel(px, py) for py in range(y, y + height) for px in range(x, x + width)]
+        return self.session.picture(self.window)
 
     def live(self):
         """Whether the picture moves (the guide ticks step along at 100 ms)."""
@@ -80,17 +78,14 @@ class Gestures(SessionTest):
         time.sleep(0.7)
         self.session.tap("i")
         time.sleep(1.5)
-        self.assertEqual(self.session.xdotool("search", "--name", SETTING_DIALOG), [], "a short click: main popup")
+        self.assertEqual(self.session.titled(SETTING_DIALOG), [], "a short click: main popup")
         self.session.tap("Escape")
 
         self.session.point_at(self.window)
         self.session.click(3, hold=0.8)
         time.sleep(0.7)
         self.session.tap("i")
-        deadline = time.time() + 10
-        while not self.session.xdotool("search", "--name", SETTING_DIALOG) and time.time() < deadline:
-            time.sleep(0.3)
-        self.assertTrue(self.session.xdotool("search", "--name", SETTING_DIALOG), "a held click: Setting submenu")
+        self.assertTrue(self.session.wait_titled(SETTING_DIALOG, timeout=10), "a held click: Setting submenu")
         self.session.tap("Escape")
         self.session.close_program(self.program)
 

@@ -23,24 +23,6 @@ class HelpFile(SessionTest):
         self.window = self.session.wait_window()
         self.session.point_at(self.window)
 
-    def titled(self, title):
-        return self.session.xdotool("search", "--name", title)
-
-    def wait_titled(self, title, timeout=20):
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            found = self.titled(title)
-            if found:
-                return found
-            time.sleep(0.3)
-        return []
-
-    def wait_gone(self, title, timeout=10):
-        deadline = time.time() + timeout
-        while self.titled(title) and time.time() < deadline:
-            time.sleep(0.3)
-        return self.titled(title)
-
     def shown(self):
         return set(self.session.xdotool("search", "--onlyvisible", "--name", ""))
 
@@ -56,24 +38,24 @@ class HelpFile(SessionTest):
     def test_version_shows_the_about_box_and_f1_the_help_file(self):
         self.start(with_help=True)
         self.pick_version(shift=False)
-        self.assertTrue(self.wait_titled(ABOUT), "the Version item shows the About box")
-        self.assertEqual(self.titled(VIEWER), [], "and does not open the help")
+        self.assertTrue(self.session.wait_titled(ABOUT), "the Version item shows the About box")
+        self.assertEqual(self.session.titled(VIEWER), [], "and does not open the help")
         self.session.tap("Return")
-        self.assertEqual(self.wait_gone(ABOUT), [], "Enter closes the About box")
+        self.assertEqual(self.session.wait_gone(ABOUT), [], "Enter closes the About box")
 
         self.session.point_at(self.window)
         self.session.tap("F1")
-        self.assertEqual(len(self.wait_titled(VIEWER)), 1, "the help viewer shows Velnorid.chm")
+        self.assertEqual(len(self.session.wait_titled(VIEWER)), 1, "the help viewer shows Velnorid.chm")
         time.sleep(1)
-        self.assertEqual(self.titled(ABOUT), [])
+        self.assertEqual(self.session.titled(ABOUT), [])
         self.session.close_program(self.program)
 
     def test_shifted_version_opens_the_help_file_instead_of_the_about_box(self):
         self.start(with_help=True)
         self.pick_version(shift=True)
-        self.assertEqual(len(self.wait_titled(VIEWER)), 1, "the help viewer shows Velnorid.chm")
+        self.assertEqual(len(self.session.wait_titled(VIEWER)), 1, "the help viewer shows Velnorid.chm")
         time.sleep(2)
-        self.assertEqual(self.titled(ABOUT), [], "no About box once the help opened")
+        self.assertEqual(self.session.titled(ABOUT), [], "no About box once the help opened")
         self.session.close_program(self.program)
 
     def test_without_the_help_file_f1_opens_nothing_and_version_falls_back_to_about(self):
@@ -84,10 +66,10 @@ class HelpFile(SessionTest):
         self.assertEqual(self.shown(), before, "F1 opens no window")
 
         self.pick_version(shift=True)
-        self.assertTrue(self.wait_titled(ABOUT), "the About box shows instead of the help")
-        self.assertEqual(self.titled(VIEWER), [])
+        self.assertTrue(self.session.wait_titled(ABOUT), "the About box shows instead of the help")
+        self.assertEqual(self.session.titled(VIEWER), [])
         self.session.tap("Return")
-        self.assertEqual(self.wait_gone(ABOUT), [], "Enter closes the About box")
+        self.assertEqual(self.session.wait_gone(ABOUT), [], "Enter closes the About box")
         self.session.close_program(self.program)
 
 

@@ -51,8 +51,7 @@ def processes_of_prefix():
 
 def one_run(name, exe, interval, span):
     """CPU ticks over the span: (the process, wineserver, every other Wine process)."""
-    e2e_support.EXE = exe
-    session = WineSession(exe_name=os.path.basename(exe), netns=PROGRAM_NS)
+    session = WineSession(exe_name=os.path.basename(exe), netns=PROGRAM_NS, program=exe)
     try:
         if name == "program":
             image = bytearray(settings_image())
