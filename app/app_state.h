@@ -5,6 +5,7 @@
 #include <stddef.h>
 
 #include "platform/win32.h"
+#include "velnorid_version.h"
 
 // ---- optionFlags: bit b is toggled by menu command IDM_TOPMOST + b ----
 constexpr u32 OPT_TOPMOST = 0x01;
@@ -150,7 +151,7 @@ constexpr SettingRange settingRanges[SETTING_COUNT]{{80, 1000}, {8, 96}, {7, 33}
 constexpr char readoutLabels[4][4]{{'R', 'c', 'v', ' '}, {'S', 'n', 't', ' '},
                                    {'M', 'a', 'x', ' '}, {'A', 'v', 'e', ' '}};
 constexpr char programName[] = "Velnorid";
-constexpr char programVersion[] = "2.600";
+constexpr char programVersion[] = VELNORID_VERSION_TEXT;
 constexpr char boldLabel[] = "Bold";
 constexpr char settingLabelFormats[SETTING_COUNT][12]{"&Intv %d ms", "&Plot %d pt", "&Font %d px",
                                                       "&Lucd %d %%"};
