@@ -11,6 +11,9 @@ source scripts/wine.sh
 started=$SECONDS
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
+# Python's zipfile, since unzip is not among the packages the project installs.
+zip_names() { python3 -c 'import sys, zipfile; print(*sorted(zipfile.ZipFile(sys.argv[1]).namelist()))' "$1"; }
+zip_member() { python3 -c 'import sys, zipfile; sys.stdout.buffer.write(zipfile.ZipFile(sys.argv[1]).read(sys.argv[2]))' "$1" "$2"; }
 
 # Both builds carry this checkout's commit time, as a release from it would.
 if commit_time=$(git log -1 --format=%ct 2>/dev/null); then export SOURCE_DATE_EPOCH=$commit_time; fi
@@ -46,13 +49,12 @@ done
 for arch in 32 64; do
   zip=$(echo "$first"/dist/Velnorid-*-win$arch.zip)
   [ -f "$zip" ] || fail "no win$arch zip"
-  [ "$(unzip -Z1 "$zip" | sort | tr '\n' ' ')" = "LICENSE README.txt Velnorid.chm Velnorid.exe " ] ||
-    fail "$zip holds $(unzip -Z1 "$zip" | tr '\n' ' ')"
+  [ "$(zip_names "$zip")" = "LICENSE README.txt Velnorid.chm Velnorid.exe" ] || fail "$zip holds $(zip_names "$zip")"
   tested=$(wine_build_dir $arch)/Velnorid.exe
   [ -f "$tested" ] || fail "$tested is missing: build both programs first (scripts/test.sh does)"
-  unzip -p "$zip" Velnorid.exe | cmp - "$tested" || fail "the program in $zip is not $tested"
+  zip_member "$zip" Velnorid.exe | cmp - "$tested" || fail "the program in $zip is not $tested"
   for member in Velnorid.exe Velnorid.chm; do
-    unzip -p "$zip" $member >"$first/$member"
+    zip_member "$zip" $member >"$first/$member"
     found=$( (strings -a "$first/$member"; strings -a -el "$first/$member") |
       grep -e "$first" -e "$second" -e "$PWD" -e /tmp/ -e /home/ -e /root/ -e /build/ || true)
     [ -z "$found" ] || fail "$member of the win$arch zip holds a build path: $found"
