@@ -31,11 +31,10 @@ copy_sources() {
 
 first=$(mktemp -d /tmp/velnorid-release.XXXXXX)
 second=$(mktemp -d /tmp/another-folder-for-the-same-release.XXXXXX)
-trap 'rm -rf "$first" "$second"' EXIT
+trap 'rm -rf "$first" "$second" "$first.log" "$second.log"' EXIT
 for tree in "$first" "$second"; do
   copy_sources "$tree"
   bash "$tree/scripts/release.sh" >"$tree.log" 2>&1 || { cat "$tree.log"; fail "release.sh in $tree"; }
-  rm -f "$tree.log"
 done
 
 names=$(cd "$first/dist" && ls)
