@@ -121,6 +121,7 @@ struct AppState : SettingsImage {
   u32 recvRemainder = 0;  // bytes below one KiB not yet in totalRecvKiB
   u32 sentRemainder = 0;
   u32 rescanCountdown = 0;
+  u32 totalsInFile[2]{};  // totalRecvKiB and totalSentKiB as last read or written
   u32 nextCoverCheck = 0;
   u32 dialogIndex = 0;
   // A popup shown only once its modal loop goes idle is dressed then: its caption
@@ -147,6 +148,10 @@ struct SettingRange {
   u32 min, max;
 };
 constexpr SettingRange settingRanges[SETTING_COUNT]{{80, 1000}, {8, 96}, {7, 33}, {10, 100}};
+// The font picker offers sizes up to this many points, which is more pixels
+// than the font setting's range on a screen above 120 DPI.
+constexpr u32 FONT_PICKER_MAX_POINTS = 20;
+constexpr u32 POINTS_PER_INCH = 72;
 
 constexpr char readoutLabels[4][4]{{'R', 'c', 'v', ' '}, {'S', 'n', 't', ' '},
                                    {'M', 'a', 'x', ' '}, {'A', 'v', 'e', ' '}};

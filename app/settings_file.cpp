@@ -21,6 +21,16 @@ constexpr u32 MAX_WINDOW_HEIGHT = 2400;
 // opacity have a flag; the interval and the plot count are whole numbers.
 constexpr u32 settingFlagBits[SETTING_COUNT]{0, 0, SETTING_FLAG, SETTING_FLAG};
 
+// The tallest font the font picker offers on this screen: its largest size in
+// points at the screen's DPI, rounded as the picker rounds, and never less than
+// the font setting's own range.
+u32 TallestFontHeight() {
+  HDC screen = GetDC(nullptr);
+  u32 dpi = u32(GetDeviceCaps(screen, LOGPIXELSY));
+  ReleaseDC(nullptr, screen);
+  u32 picked = (FONT_PICKER_MAX_POINTS * dpi + POINTS_PER_INCH / 2) / POINTS_PER_INCH;
+  return picked > settingRanges[SET_FONT].max ? picked : settingRanges[SET_FONT].max;
+}
 
 // Unsigned differences, so a rectangle turned inside out fails too.
 bool HeaderAccepted(const SettingsHeader& header) {
@@ -39,18 +49,24 @@ void RepairSettings() {
   }
   // The font is made from logFont at start and its height becomes the font
   // setting, which sizes the readouts' cells and the narrowest window: a
-  // height beyond the font range is brought to its nearer end.
+  // height no picker gives on this screen is brought to the nearer end.
   LONG height = app.logFont.lfHeight;
   u32 size = height < 0 ? 0u - u32(height) : u32(height);
-  const SettingRange& fonts = settingRanges[SET_FONT];
-  if (size < fonts.min || size > fonts.max) {
-    size = size < fonts.min ? fonts.min : fonts.max;
+  u32 lowest = settingRanges[SET_FONT].min, tallest = TallestFontHeight();
+  if (size < lowest || size > tallest) {
+    size = size < lowest ? lowest : tallest;
     app.logFont.lfHeight = height > 0 ? LONG(size) : -LONG(size);
   }
   app.logFont.lfFaceName[LF_FACESIZE - 1] = 0;
 }
 
 SettingsImage& Image() { return app; }
+
+// The totals as the file now holds them, so the hourly write knows whether it has anything new.
+void NoteTotalsInFile() {
+  app.totalsInFile[0] = app.totalRecvKiB;
+  app.totalsInFile[1] = app.totalSentKiB;
+}
 
 }  // namespace
 
@@ -72,6 +88,7 @@ void LoadSettings() {
     RepairSettings();
   }
   CloseHandle(file);
+  NoteTotalsInFile();
 }
 
 void SaveSettings() {
@@ -79,6 +96,11 @@ void SaveSettings() {
                             nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
   DWORD written;
-  WriteFile(file, &Image(), SETTINGS_FILE_SIZE, &written, nullptr);
+  if (WriteFile(file, &Image(), SETTINGS_FILE_SIZE, &written, nullptr) && written == SETTINGS_FILE_SIZE)
+    NoteTotalsInFile();
   CloseHandle(file);
+}
+
+void CALLBACK SaveTick(HWND, UINT, UINT_PTR, DWORD) {
+  if (app.totalRecvKiB != app.totalsInFile[0] || app.totalSentKiB != app.totalsInFile[1]) SaveSettings();
 }

@@ -1,5 +1,11 @@
-// The settings file: read once at start, written once when the window goes.
+// The settings file: read once at start, written when the window goes, when
+// the system suspends, and once an hour while the totals have changed.
 #pragma once
+
+#include "platform/win32.h"
+
+constexpr UINT_PTR SAVE_TIMER_ID = 2;
+constexpr UINT SAVE_PERIOD_MS = 60 * 60 * 1000;
 
 // The settings file name: the command line's settings path, or the program's
 // own path with the extension "qnf".
@@ -9,5 +15,10 @@ const char* SettingsFileName();
 // the header check, then repairs settings a damaged file could carry.
 void LoadSettings();
 
-// Writes the 220-byte image at the start of the file, leaving any longer tail.
+// Writes the 220-byte image at the start of the file, leaving any longer tail;
+// a file that cannot be written is skipped silently.
 void SaveSettings();
+
+// The hourly timer procedure: writes the file when the totals differ from the
+// ones it holds, so a system that never closes the program loses at most an hour.
+void CALLBACK SaveTick(HWND window, UINT message, UINT_PTR timerId, DWORD time);

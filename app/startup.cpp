@@ -140,6 +140,7 @@ extern "C" [[noreturn]] void WINAPI StartUp() {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   RegisterCommonControls();
   if (CreateEverything(flags)) {
+    SetTimer(app.mainWindow, SAVE_TIMER_ID, SAVE_PERIOD_MS, SaveTick);
     SetTimer(app.mainWindow, SAMPLE_TIMER_ID, app.settings[SET_INTERVAL], SampleTick);
     RunMessageLoop();
   }

@@ -135,7 +135,10 @@ bool Exit(HWND window, u32, u32 modifier) {
   return true;
 }
 
+// The list the user asked for stays until a pick or the next device change:
+// a pending automatic rescan would replace it with the filtered one.
 bool Refresh(HWND, u32, u32 modifier) {
+  app.rescanCountdown = 0;
   ScanAdapters(modifier);
   return true;
 }

@@ -14,11 +14,11 @@ constexpr u32 INTERVAL_STEP = 10;  // the interval's arrows move in tens of mill
 constexpr UINT UDN_DELTAPOS_CODE = UINT(-722);
 constexpr DWORD FONT_PICKER_FLAGS = 0x01006041;  // screen, fixed-pitch, horizontal fonts; sizes limited
 constexpr INT FONT_PICKER_MIN = 7;
-constexpr INT FONT_PICKER_MAX = 20;
 constexpr u32 FACE_NAME_OFFSET = offsetof(LOGFONTA, lfFaceName);
 constexpr LONG BOLD_WEIGHT_BIT = 0x200;
 constexpr i32 POPUP_OFFSET_X = 3;
 constexpr i32 POPUP_OFFSET_Y = 5;
+constexpr UINT ABOUT_BOX_TYPE = MB_SYSTEMMODAL | MB_ICONINFORMATION;
 
 // Shows Shift-JIS text with the wide calls, so that it reads right on every
 // system, not only where the ANSI code page is 932.
@@ -115,7 +115,7 @@ void ApplyFont(UINT_PTR mode) {
     picker.Flags = FONT_PICKER_FLAGS;
     picker.nFontType = SCREEN_FONTTYPE;
     picker.nSizeMin = FONT_PICKER_MIN;
-    picker.nSizeMax = FONT_PICKER_MAX;
+    picker.nSizeMax = FONT_PICKER_MAX_POINTS;
     if (!ChooseFontA(&picker)) return;
     // The same font picked again makes no new font: compare up to the face name's end.
     const u8* picked = reinterpret_cast<const u8*>(&font);
@@ -137,15 +137,17 @@ void ApplyFont(UINT_PTR mode) {
 void ShowAbout(HWND window) {
   char caption[sizeof programName + sizeof programVersion];
   wsprintfA(caption, "%s %s", programName, programVersion);
-  // A settings path is in the system's own code page; the About text is Shift-JIS.
-  const char* text = app.cmdSettingsPath ? app.cmdSettingsPath : aboutText;
-  UINT codePage = app.cmdSettingsPath ? CP_ACP : SHIFT_JIS_CODE_PAGE;
-  WCHAR wideText[MAX_PATH];
-  WCHAR wideCaption[sizeof caption];
-  if (!MultiByteToWideChar(codePage, 0, text, -1, wideText, MAX_PATH)) wideText[0] = 0;
-  MultiByteToWideChar(CP_ACP, 0, caption, -1, wideCaption, sizeof caption);
   PostMessageA(window, UM_DRESS_POPUP, 0, -1);
-  MessageBoxW(window, wideText, wideCaption, MB_SYSTEMMODAL | MB_ICONINFORMATION);
+  // A settings path, of any length, is in the system's own code page.
+  if (app.cmdSettingsPath) {
+    MessageBoxA(window, app.cmdSettingsPath, caption, ABOUT_BOX_TYPE);
+    return;
+  }
+  WCHAR wideText[sizeof aboutText];
+  WCHAR wideCaption[sizeof caption];
+  MultiByteToWideChar(SHIFT_JIS_CODE_PAGE, 0, aboutText, -1, wideText, sizeof aboutText);
+  MultiByteToWideChar(CP_ACP, 0, caption, -1, wideCaption, sizeof caption);
+  MessageBoxW(window, wideText, wideCaption, ABOUT_BOX_TYPE);
 }
 
 UINT_PTR OpenHelp() {

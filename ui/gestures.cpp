@@ -130,12 +130,14 @@ void OnKeyDown(HWND window, WPARAM key) {
   ApplyAppearance(window);
 }
 
-// A key-up is a tap only for the key whose key-down the window saw last: a
-// popup menu's loop eats the key-down of the mnemonic that picks an item, and
-// its key-up would otherwise be timed from the key that opened the menu.
+// A key-up is a tap only for the key whose key-down the window saw last, and
+// only once for it: a popup menu's loop eats the key-down of the mnemonic that
+// picks an item, and its key-up would otherwise be timed from an earlier key.
 void OnKeyUp(HWND window, WPARAM key) {
+  if (key != app.keyDownKey) return;
+  app.keyDownKey = 0;
   u32 held = GetTickCount() - app.keyDownTick;
-  if (key != app.keyDownKey || held < TAP_MIN_MS || held > TAP_MAX_MS) return;
+  if (held < TAP_MIN_MS || held > TAP_MAX_MS) return;
   for (const KeyTap& tap : keyTaps) {
     if (tap.key == key) return tap.run(window);
   }

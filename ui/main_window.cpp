@@ -65,7 +65,10 @@ void OnGetMinMaxInfo(LPARAM info) {
   reinterpret_cast<MINMAXINFO*>(info)->ptMinTrackSize = {i32(MIN_TRACK_CELLS) * px, 2 * px + 15};
 }
 
+// A machine that sleeps may never wake (a flat battery): the file keeps the
+// totals counted so far. The counters are not to be trusted across the sleep.
 void OnPowerBroadcast(WPARAM event) {
+  if (event == PBT_APMSUSPEND) SaveSettings();
   if (event == PBT_APMSUSPEND || event == PBT_APMRESUMEAUTOMATIC) app.sampleCounter = WARM_UP_AFTER_POWER;
 }
 

@@ -156,11 +156,19 @@ BOOL RunPicker(const char* kind, const std::function<BOOL(Picker&)>& script, Pic
 BOOL ChooseColorA(CHOOSECOLORA* picker) { return RunPicker("color", colorScript, picker); }
 BOOL ChooseFontA(CHOOSEFONTA* picker) { return RunPicker("font", fontScript, picker); }
 
-int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
-  HWND popup = fakewin::OpenPopup(Utf8(caption).c_str(), owner);
-  Record("message", popup, Utf8(text), type);
+// Texts as UTF-8.
+static int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type) {
+  HWND popup = fakewin::OpenPopup(caption.c_str(), owner);
+  Record("message", popup, text, type);
   fakewin::ClosePopup(popup);
   return IDOK;
+}
+
+int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+  return ShowMessageBox(owner, Utf8(text), Utf8(caption), type);
+}
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+  return ShowMessageBox(owner, text, caption, type);
 }
 
 BOOL SetWindowTextW(HWND window, LPCWSTR text) { return SetWindowTextA(window, Utf8(text).c_str()); }

@@ -209,11 +209,14 @@ BOOL SetWindowTextA(HWND window, LPCSTR text) {
 HWND GetLastActivePopup(HWND window) { return openPopups.empty() ? window : openPopups.back(); }
 
 HDC GetDC(HWND window) {
+  if (!window) return fakewin::NewWindowDC();  // the screen's
   Window* w = Find(window);
   if (!w) return nullptr;
   if (!w->dc) w->dc = fakewin::NewWindowDC();  // a class with its own device context
   return w->dc;
 }
+
+int ReleaseDC(HWND, HDC dc) { return dc != nullptr; }
 
 HDC BeginPaint(HWND window, PAINTSTRUCT* paint) {
   *paint = PAINTSTRUCT{};
@@ -443,9 +446,12 @@ bool Checked(HWND item) {
   return w && w->checked;
 }
 
-void FireTimer() {
-  const fakewin::TimerCall& t = timerCalls.back();
-  queue.push_back({t.window, WM_TIMER, t.id, reinterpret_cast<LPARAM>(t.proc), tick, {}});
+void FireTimer(UINT_PTR id) {
+  for (auto t = timerCalls.rbegin(); t != timerCalls.rend(); ++t) {
+    if (id && t->id != id) continue;
+    queue.push_back({t->window, WM_TIMER, t->id, reinterpret_cast<LPARAM>(t->proc), tick, {}});
+    return;
+  }
 }
 
 int PumpMessages() {

@@ -326,7 +326,8 @@ LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void PostQuitMessage(int exitCode);
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-HDC GetDC(HWND window);
+HDC GetDC(HWND window);  // null: the screen's
+int ReleaseDC(HWND window, HDC dc);
 HDC BeginPaint(HWND window, PAINTSTRUCT* paint);
 BOOL EndPaint(HWND window, const PAINTSTRUCT* paint);
 BOOL SetLayeredWindowAttributes(HWND window, COLORREF key, BYTE alpha, DWORD flags);
@@ -352,6 +353,7 @@ constexpr UINT MB_ICONINFORMATION = 0x40;
 constexpr UINT MB_SYSTEMMODAL = 0x1000;
 BOOL MessageBeep(UINT type);
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 
 // ---- Dialogs ----
 using DLGPROC = INT_PTR (*)(HWND, UINT, WPARAM, LPARAM);
@@ -504,6 +506,8 @@ COLORREF SetTextColor(HDC dc, COLORREF color);
 BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int length);
 BOOL Polyline(HDC dc, const POINT* points, int count);
 BOOL BitBlt(HDC to, int x, int y, int cx, int cy, HDC from, int x1, int y1, DWORD rop);
+constexpr int LOGPIXELSY = 90;
+int GetDeviceCaps(HDC dc, int index);
 
 // ---- Controls for the tests ----
 namespace fakewin {
@@ -588,8 +592,9 @@ void FailBitmaps(bool fail);
 // The message loop ends when this returns with no message posted (a real
 // loop would wait); a test posts what the user does from here.
 void OnIdle(std::function<void()> script);
-// Posts the timer message of the last SetTimer, as the system does once per period.
-void FireTimer();
+// Posts the timer message of the last SetTimer (of that id when one is given),
+// as the system does once per period.
+void FireTimer(UINT_PTR id = 0);
 // The text a window or control shows (wide texts as UTF-8), its icon, whether it is visible.
 std::string WindowText(HWND window);
 HICON WindowIcon(HWND window);
@@ -692,6 +697,8 @@ int LiveGdiObjects();
 int SelectedObjectDeletions();
 // The object of the given kind ("pen", "font", "brush", "bitmap") selected into dc.
 HGDIOBJ SelectedObject(HDC dc, const char* kind);
+// The screen's DPI as GetDeviceCaps tells it (96 until set).
+void SetScreenDpi(int dpi);
 // The colour a pen or brush was made with, the height of a font.
 LONG ObjectValue(HGDIOBJ object);
 // The device context of a window, as GetDC would give it.

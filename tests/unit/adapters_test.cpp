@@ -57,6 +57,16 @@ TEST_F(AdaptersTest, DescriptionFiltersAreExact) {
   EXPECT_EQ(ScanAdapters(0) & 0xFF, 4u);
   EXPECT_EQ(ItemTexts(), (std::vector<std::string>{"wan card", "Filter-00001", "WAN", "0000"}));
   EXPECT_EQ(app.adapterSlot, NO_ADAPTER);  // more than one listed: no automatic choice
+
+  // A description that is the filtered text and nothing more is filtered too.
+  for (const char* exact : {"-0000", "WAN "}) {
+    fakewin::SetInterfaces({MakeInterface(1, 6, true, exact), MakeInterface(2, 6, true, "Ethernet")});
+    EXPECT_EQ(ScanAdapters(0), 131073u) << exact;
+    EXPECT_EQ(ItemTexts(), (std::vector<std::string>{"Ethernet"})) << exact;
+    EXPECT_EQ(MenuText(IDM_REFRESH), "&Refresh  1 / 2 items");
+    EXPECT_EQ(app.adapterSlot, 1u);
+    app.adapterSlot = NO_ADAPTER;
+  }
 }
 
 TEST_F(AdaptersTest, DescriptionFillingTheWholeFieldIsNotReadPastIt) {

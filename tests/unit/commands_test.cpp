@@ -2,6 +2,7 @@
 
 #include "display/painter.h"
 #include "measure/adapters.h"
+#include "measure/sampler.h"
 #include "res/resource.h"
 #include "test_support.h"
 #include "ui/main_window.h"
@@ -101,6 +102,22 @@ TEST_F(CommandsTest, RefreshWithTheModifierListsEverything) {
   EXPECT_EQ(MenuText(IDM_REFRESH), "&Refresh  2 / 2 items");
   Pick(IDM_REFRESH);
   EXPECT_EQ(MenuText(IDM_REFRESH), "&Refresh  1 / 2 items");
+
+  // Nothing selected and only loopback and a tunnel up: after a device change
+  // the automatic rescan lists nothing and would retry every wait. The full
+  // list the user then asks for stays, ticks after.
+  fakewin::SetInterfaces({fakewin::MakeInterface(1, IF_TYPE_SOFTWARE_LOOPBACK, true, "lo"),
+                          fakewin::MakeInterface(2, IF_TYPE_TUNNEL, true, "tun"),
+                          fakewin::MakeInterface(3, IF_TYPE_ETHERNET_CSMACD, false, "eth")});
+  app.adapterSlot = NO_ADAPTER;
+  app.optionFlags |= OPT_AUTO_ADAPT;
+  Send(WM_DEVICECHANGE, DBT_DEVNODES_CHANGED);
+  for (int i = 0; i < 5; ++i) SampleTick(window, WM_TIMER, SAMPLE_TIMER_ID, 0);
+  EXPECT_EQ(app.rescanCountdown, RESCAN_RETRY | RESCAN_PENDING);
+  Pick(IDM_REFRESH, true);
+  for (int i = 0; i < 20; ++i) SampleTick(window, WM_TIMER, SAMPLE_TIMER_ID, 0);
+  EXPECT_EQ(MenuText(IDM_REFRESH), "&Refresh  2 / 3 items");
+  EXPECT_EQ(AdapterItems().size(), 3u);
 }
 
 TEST_F(CommandsTest, SettingDialogResults) {

@@ -197,6 +197,12 @@ TEST_F(DialogsTest, AboutBoxSitsBesideTheWindowAndNamesTheSettingsFile) {
   EXPECT_EQ(fakewin::Popups().back().text, "D:\\cfg\\a.qnf");
   EXPECT_EQ(fakewin::Popups().back().rect.right, 1920);
   EXPECT_EQ(fakewin::Popups().back().rect.bottom, 1040);
+
+  std::string longPath = "D:\\" + std::string(300, 'p') + ".qnf";  // beyond MAX_PATH: shown whole
+  app.cmdSettingsPath = longPath.data();
+  ShowAbout(owner);
+  EXPECT_EQ(fakewin::Popups().back().text, longPath);
+  EXPECT_EQ(fakewin::Popups().back().caption, "Velnorid 2.600");
 }
 
 TEST_F(DialogsTest, HelpIsTheProgramPathWithChm) {

@@ -140,6 +140,17 @@ TEST_F(GesturesTest, AMenuMnemonicIsNoTap) {
   fakewin::SetTick(now + 300);
   Send(WM_KEYUP, 'T');  // T's key-up reaches the window
   EXPECT_EQ(app.modeFlags & MODE_COLORKEY, 0u);
+
+  // G clears the graph, then the menu's G picks "&Guide": its key-up is no second tap of G.
+  fakewin::OnTrackPopupMenu([](HMENU, HWND) { return UINT(IDM_GUIDE); });
+  app.history[95] = 7;
+  Tap('G', 100);
+  EXPECT_EQ(app.history[95], 0u);
+  app.history[95] = 7;
+  fakewin::SetTick(now - 4800);
+  Send(WM_NCRBUTTONUP, 1);
+  Send(WM_KEYUP, 'G');
+  EXPECT_EQ(app.history[95], 7u);
 }
 
 TEST_F(GesturesTest, ArrowsStepTheOpacity) {

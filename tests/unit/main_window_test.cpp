@@ -117,9 +117,12 @@ TEST_F(MainWindowTest, PowerAndDeviceNotifications) {
   EXPECT_EQ(app.sampleCounter, 40u);
   for (WPARAM event : {PBT_APMSUSPEND, PBT_APMRESUMEAUTOMATIC}) {
     app.sampleCounter = 40;
+    app.totalSentKiB += 100;
     EXPECT_EQ(Send(WM_POWERBROADCAST, event), 1);
     EXPECT_EQ(app.sampleCounter, WARM_UP_AFTER_POWER);
   }
+  // The suspend wrote the totals, in case the machine never wakes; the resume wrote nothing.
+  EXPECT_EQ(GetU32(ReadFile("C:\\Velnorid.qnf"), 24), 100u);
 
   app.rescanCountdown = 3;
   EXPECT_EQ(Send(WM_DEVICECHANGE, 0x8000), 1);

@@ -209,16 +209,21 @@ TEST_F(SettingsFileTest, SettingsOutsideTheirRangesGoBackToTheirDefaults) {
 }
 
 TEST_F(SettingsFileTest, FontHeightIsBroughtIntoTheFontRange) {
+  // Up to the picker's 20 points at the screen's DPI, never less than 33 pixels.
   struct Case {
+    int dpi;
     int32_t stored, loaded;
-  } cases[] = {{-17, -17}, {12, 12}, {-7, -7}, {33, 33}, {-34, -33}, {-200, -33}, {-6, -7},
-               {0, -7},    {256, 33}, {INT32_MIN, -33}};
+  } cases[] = {{96, -17, -17},  {96, 12, 12},   {96, -7, -7},     {96, 33, 33},         {96, -34, -33},
+               {96, -200, -33}, {96, -6, -7},   {96, 0, -7},      {96, 256, 33},        {96, INT32_MIN, -33},
+               {120, -34, -33}, {144, -40, -40}, {144, -41, -40}, {144, 40, 40},        {192, -53, -53},
+               {192, -54, -53}, {192, -200, -53}, {144, -6, -7},  {192, INT32_MIN, -53}};
   for (const Case& c : cases) {
+    fakewin::SetScreenDpi(c.dpi);
     Bytes file = MarkedFile();
     PutU32(file, 160, c.stored);
     PutU32(file, 176, 700);
     ASSERT_TRUE(Loaded(file));
-    EXPECT_EQ(app.logFont.lfHeight, c.loaded) << c.stored;
+    EXPECT_EQ(app.logFont.lfHeight, c.loaded) << c.stored << " at " << c.dpi << " dpi";
     EXPECT_EQ(app.logFont.lfWeight, 700);
   }
   Bytes file = MarkedFile();

@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "app/settings_file.h"
 #include "app/start_flags.h"
 #include "measure/sampler.h"
 #include "res/resource.h"
@@ -200,23 +201,39 @@ TEST_F(StartUpTest, DamagedSettingsFileStartsWithDefaults) {
   EXPECT_EQ(GetU32(saved, 0), 10u);
 }
 
-TEST_F(StartUpTest, TicksSampleWhileTheLoopRuns) {
+TEST_F(StartUpTest, TicksSampleAndTheHourlyTimerSavesChangedTotals) {
   int ticks = 0;
+  Bytes firstHour, secondHour;
   fakewin::OnIdle([&] {
     if (!app.mainWindow) return;
     if (ticks < 4) {
       fakewin::Interfaces()[1].dwInOctets += 3000;
-      fakewin::FireTimer();
-      ++ticks;
-      return;
+      fakewin::FireTimer(SAMPLE_TIMER_ID);
+    } else if (ticks == 4) {
+      fakewin::FireTimer(SAVE_TIMER_ID);
+    } else if (ticks == 5) {
+      firstHour = ReadFile(SETTINGS);
+      WriteFile(SETTINGS, StoredSettings());  // a file the next hour must leave alone
+      fakewin::FireTimer(SAVE_TIMER_ID);
+    } else if (ticks == 6) {
+      secondHour = ReadFile(SETTINGS);
+      PostMessageA(app.mainWindow, WM_CLOSE, 0, 0);
     }
-    PostMessageA(app.mainWindow, WM_CLOSE, 0, 0);
+    ++ticks;
   });
   Run(PROGRAM);
   EXPECT_EQ(app.history[95], 3000u);  // after the warm-up: baselines, then samples
   EXPECT_EQ(app.history[94], 3000u);
   EXPECT_EQ(app.history[93], 3000u);
   EXPECT_EQ(app.history[92], 0u);
+
+  const fakewin::TimerCall& hourly = fakewin::TimerCalls().front();
+  EXPECT_EQ(hourly.id, SAVE_TIMER_ID);
+  EXPECT_EQ(hourly.period, 3600000u);
+  ASSERT_EQ(firstHour.size(), 220u);  // 9,000 bytes received: written within the hour
+  EXPECT_EQ(GetU32(firstHour, 20), 8u);
+  EXPECT_EQ(secondHour, StoredSettings());  // no new totals: nothing written
+  EXPECT_EQ(GetU32(ReadFile(SETTINGS), 20), 8u);  // the close writes as ever
 }
 
 }  // namespace
