@@ -21,6 +21,8 @@ PREFIX = os.environ.get("VELNORID_WINEPREFIX", os.path.join(tempfile.gettempdir(
 ARCH = os.environ.get("VELNORID_WINE_ARCH", "32")
 LOADER = "/usr/lib/wine/wine" if ARCH == "32" else "/usr/lib/wine/wine64"
 SERVER = "/usr/lib/wine/wineserver32" if ARCH == "32" else "/usr/lib/wine/wineserver64"
+# The test program that sends the window what Windows sends on suspend, resume and device changes.
+SYSTEM_EVENT = os.environ.get("VELNORID_SYSTEM_EVENT", "")
 
 
 # Wine has neither of the Japanese fonts the program names: the readouts' MS
@@ -169,6 +171,11 @@ class WineSession:
         time.sleep(hold)
         self.xdotool("mouseup", str(button))
         time.sleep(0.3)
+
+    def system_event(self, word):
+        """Sends the window "suspend", "resume" or "devices" as Windows would; 0 when it took them all."""
+        return subprocess.run([*self.inside, LOADER, SYSTEM_EVENT, word], env=wine_env(self.display), timeout=60,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode
 
     def put_on_clipboard(self, text):
         """Text on the X clipboard, served until another program takes it over."""

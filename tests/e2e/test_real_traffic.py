@@ -68,8 +68,8 @@ class NetworkPair:
         """The kernel's own count of bytes received on the program's end."""
         return int(self.run(PROGRAM_NS, "cat", f"/sys/class/net/{PROGRAM_END}/statistics/rx_bytes").stdout)
 
-    def send_burst(self):
-        self.run(PEER_NS, sys.executable, "-c", SENDER, str(BURST_DATAGRAMS), str(DATAGRAM), PROGRAM_ADDRESS)
+    def send_burst(self, to=PROGRAM_ADDRESS):
+        self.run(PEER_NS, sys.executable, "-c", SENDER, str(BURST_DATAGRAMS), str(DATAGRAM), to)
 
     @staticmethod
     def remove():
@@ -154,11 +154,15 @@ class RealTraffic(SessionTest):
                         "+repage", path], env=dict(os.environ, DISPLAY=self.session.display), check=True, timeout=60)
 
 
-if __name__ == "__main__":
+def skip_without_namespaces():
     if os.geteuid() != 0 or not shutil.which("ip"):
-        print("SKIPPED: the real-traffic test needs root and iproute2 to make network namespaces")
+        print("SKIPPED: real traffic needs root and iproute2 to make network namespaces")
         sys.exit(SKIPPED)
     if subprocess.run(["ip", "netns", "list"], capture_output=True).returncode != 0:
         print("SKIPPED: network namespaces are not available here")
         sys.exit(SKIPPED)
+
+
+if __name__ == "__main__":
+    skip_without_namespaces()
     main()

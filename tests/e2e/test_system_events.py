@@ -1,0 +1,115 @@
+"""What Windows sends the window and Wine never does, sent by the SystemEvent
+test program, with real traffic through veth pairs as in test_real_traffic:
+suspend and resume (the readings just after only take baselines), the write
+of the settings file at suspend (it outlives a program that is then killed),
+and a device change with Auto Adapt on (the program moves to a new adapter by
+itself and counts it exactly).
+
+Needs root for the namespaces; without it the test reports itself skipped."""
+import os
+import struct
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(__file__))
+from e2e_support import SETTINGS_SIZE, SessionTest, WineSession, main, settings_image  # noqa: E402
+from test_real_traffic import (BURST_DATAGRAMS, DATAGRAM, PEER_NS, PROGRAM_END, PROGRAM_NS,  # noqa: E402
+                               NetworkPair, ip, skip_without_namespaces)
+
+OPT_AUTO_ADAPT = 0x80
+DEFAULT_OPTIONS = 0x2D
+NEW_END, NEW_PEER = "velnorid2", "velnorid3"
+NEW_ADDRESS, NEW_PEER_ADDRESS = "198.18.1.1", "198.18.1.2"
+SETTLE = 2.5  # seconds at 1000 ms: a burst is in the totals, or the start's warm-up is over
+WARM_UP = 8  # five readings that take only baselines, then the sixth, a sample, with time to spare
+
+
+def received(end=PROGRAM_END):
+    """The kernel's count of bytes received on an end in the program's namespace."""
+    return int(NetworkPair.run(PROGRAM_NS, "cat", f"/sys/class/net/{end}/statistics/rx_bytes").stdout)
+
+
+def saved_total(image):
+    """totalRecvKiB of a settings image."""
+    return struct.unpack_from("<I", image, 20)[0]
+
+
+class SystemEvents(SessionTest):
+    def setUp(self):
+        self.addCleanup(NetworkPair.remove)
+        self.network = NetworkPair()
+        self.session = WineSession(netns=PROGRAM_NS)
+        self.addCleanup(self.session.close)
+
+    def start(self, options=None):
+        if options is not None:
+            self.session.write_settings(settings_image(options=options))
+        program = self.session.start()
+        self.session.wait_window()
+        time.sleep(SETTLE)
+        return program
+
+    def test_readings_after_suspend_and_resume_take_only_baselines(self):
+        program = self.start(DEFAULT_OPTIONS)
+        lost = 0
+        for event in ("suspend", "resume"):
+            self.network.send_burst()  # counted
+            time.sleep(SETTLE)
+            self.assertEqual(self.session.system_event(event), 0, event)
+            before = received()
+            self.network.send_burst()  # within the warm-up: only baselines are taken
+            lost += received() - before
+            time.sleep(WARM_UP)
+        self.network.send_burst()  # samples are back: counted
+        time.sleep(SETTLE)
+        kernel = received()
+        self.session.close_program(program)
+        total = saved_total(self.session.read_settings())
+        self.assertGreater(lost, 2 * BURST_DATAGRAMS * DATAGRAM)
+        self.assertGreater(kernel - lost, 3 * BURST_DATAGRAMS * DATAGRAM)
+        self.assertLessEqual(abs(total - (kernel - lost) // 1024), 1, (total, kernel // 1024, lost // 1024))
+
+    def test_suspend_writes_the_totals_a_killed_program_would_lose(self):
+        program = self.start()  # a first start: no file until one is written
+        for _ in range(2):
+            self.network.send_burst()
+        time.sleep(SETTLE)
+        counted = received() // 1024
+        self.assertFalse(os.path.exists(self.session.path("Velnorid.qnf")))
+        self.assertEqual(self.session.system_event("suspend"), 0)
+        self.network.send_burst()  # after the write: lost with the program
+        time.sleep(1)
+        program.kill()  # no close, so no write at close
+        program.wait(timeout=30)
+        saved = self.session.read_settings()
+        self.assertEqual(len(saved), SETTINGS_SIZE)
+        self.assertGreater(counted, 2 * BURST_DATAGRAMS * DATAGRAM // 1024)
+        self.assertLessEqual(abs(saved_total(saved) - counted), 1, (saved_total(saved), counted))
+
+    def test_auto_adapt_moves_to_a_new_adapter_after_a_device_change(self):
+        program = self.start(DEFAULT_OPTIONS | OPT_AUTO_ADAPT)
+        ip("-n", PROGRAM_NS, "link", "del", PROGRAM_END)  # the selected adapter goes
+        ip("link", "add", NEW_END, "netns", PROGRAM_NS, "type", "veth", "peer", "name", NEW_PEER, "netns", PEER_NS)
+        for ns, end, address in ((PROGRAM_NS, NEW_END, NEW_ADDRESS), (PEER_NS, NEW_PEER, NEW_PEER_ADDRESS)):
+            NetworkPair.run(ns, "sysctl", "-q", "-w", f"net.ipv6.conf.{end}.disable_ipv6=1")
+            ip("-n", ns, "addr", "add", f"{address}/24", "dev", end)
+            ip("-n", ns, "link", "set", end, "up")
+        time.sleep(SETTLE)
+        self.assertEqual(self.session.system_event("devices"), 0)
+        time.sleep(4.1 + SETTLE)  # the rescan waits for the change to settle, then takes new baselines
+        for _ in range(2):
+            self.network.send_burst(NEW_ADDRESS)
+        time.sleep(SETTLE)
+        kernel = received(NEW_END)
+        self.session.close_program(program)
+        saved = self.session.read_settings()
+        slot, adapter_type = struct.unpack_from("<2I", saved, 36)
+        self.assertNotEqual(slot, 127, "an adapter was selected")
+        self.assertEqual(adapter_type, 6, "an Ethernet-type interface, not the loopback")
+        self.assertGreater(kernel, 2 * BURST_DATAGRAMS * DATAGRAM)
+        self.assertLessEqual(abs(saved_total(saved) - kernel // 1024), 1, (saved_total(saved), kernel // 1024))
+
+
+if __name__ == "__main__":
+    skip_without_namespaces()
+    main()

@@ -1,0 +1,46 @@
+// Sends the running graph's window what Windows sends it when the machine
+// suspends or resumes, or when devices change, which nothing makes Wine send.
+// Started with one word: "suspend", "resume" or "devices". Exits with 0 when
+// the window took every message as handled, 1 when there was no window or it
+// did not, 2 for a word it does not know.
+#include <windows.h>
+#include <dbt.h>
+
+namespace {
+
+struct SystemEvent {
+  const char* name;
+  UINT message;
+  WPARAM event;
+};
+// On waking, Windows tells of the automatic resume first, then of the user's.
+constexpr SystemEvent events[]{
+    {"suspend", WM_POWERBROADCAST, PBT_APMSUSPEND},
+    {"resume", WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC},
+    {"resume", WM_POWERBROADCAST, PBT_APMRESUMESUSPEND},
+    {"devices", WM_DEVICECHANGE, DBT_DEVNODES_CHANGED},
+};
+
+// The last word of the command line.
+const char* LastWord(const char* line) {
+  const char* word = line;
+  for (const char* at = line; *at; ++at)
+    if (at[0] == ' ' && at[1] && at[1] != ' ') word = at + 1;
+  return word;
+}
+
+}  // namespace
+
+extern "C" void WINAPI SystemEventStart() {
+  const char* word = LastWord(GetCommandLineA());
+  HWND window = FindWindowA("Velnorid", "Velnorid");
+  UINT code = 2;
+  for (const SystemEvent& e : events) {
+    if (lstrcmpiA(word, e.name)) continue;
+    DWORD_PTR result = 0;
+    bool taken = window && SendMessageTimeoutA(window, e.message, e.event, 0, SMTO_NORMAL, 10000, &result) &&
+                 result == TRUE;
+    code = (code == 2 || code == 0) && taken ? 0 : 1;
+  }
+  ExitProcess(code);
+}
