@@ -23,6 +23,7 @@ LOADER = "/usr/lib/wine/wine" if ARCH == "32" else "/usr/lib/wine/wine64"
 SERVER = "/usr/lib/wine/wineserver32" if ARCH == "32" else "/usr/lib/wine/wineserver64"
 # The test program that sends the window what Windows sends on suspend, resume and device changes.
 SYSTEM_EVENT = os.environ.get("VELNORID_SYSTEM_EVENT", "")
+WINE_DPI = 96  # the screen's DPI in a new prefix
 
 
 # Wine has neither of the Japanese fonts the program names: the readouts' MS
@@ -80,6 +81,7 @@ class WineSession:
         self.xvfb = None
         self.display = None
         self.processes = []
+        self.dpi = WINE_DPI
 
     def start_display(self):
         read_end, write_end = os.pipe()
@@ -177,6 +179,15 @@ class WineSession:
         return subprocess.run([*self.inside, LOADER, SYSTEM_EVENT, word], env=wine_env(self.display), timeout=60,
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode
 
+    def set_dpi(self, dpi):
+        """The screen's DPI for the programs this session starts; Wine's 96 again when it ends."""
+        if not self.display:
+            self.start_display()  # the first Wine program of a session starts its desktop: give it the display
+        subprocess.run([*self.inside, LOADER, "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels",
+                        "/t", "REG_DWORD", "/d", str(dpi), "/f"], env=wine_env(self.display), check=True,
+                       timeout=120, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.dpi = dpi
+
     def put_on_clipboard(self, text):
         """Text on the X clipboard, served until another program takes it over."""
         p = subprocess.Popen([*self.inside, "xclip", "-i", "-selection", "clipboard", "-quiet"], stdin=subprocess.PIPE,
@@ -230,6 +241,8 @@ class WineSession:
     def close(self):
         for p in self.processes:
             p.kill()
+        if self.dpi != WINE_DPI:
+            self.set_dpi(WINE_DPI)
         subprocess.run([SERVER, "-k"], env=wine_env(), timeout=60)
         if self.xvfb:
             self.xvfb.terminate()

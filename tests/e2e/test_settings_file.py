@@ -8,6 +8,8 @@ sys.path.insert(0, os.path.dirname(__file__))
 from e2e_support import SETTINGS_SIZE, SessionTest, default_settings, main, settings_image  # noqa: E402
 
 OFFSET_PLOT = 48
+OFFSET_FONT_SETTING = 52
+OFFSET_FONT_HEIGHT = 160
 
 
 class FirstStart(SessionTest):
@@ -59,6 +61,19 @@ class StoredFile(SessionTest):
         self.session.close_program(program)
         self.assertEqual(len(self.session.read_settings("other.qnf")), SETTINGS_SIZE)
         self.assertFalse(os.path.exists(self.session.path("Velnorid.qnf")))
+
+    def test_font_heights_at_144_dpi(self):
+        """20 points, the font picker's largest size, are 40 pixels at 144 DPI: a
+        height the picker gave survives a restart, a taller one comes down to it."""
+        self.session.set_dpi(144)
+        for stored, kept in ((-40, -40), (-200, -40)):
+            image = bytearray(settings_image())
+            struct.pack_into("<i", image, OFFSET_FONT_HEIGHT, stored)
+            self.session.write_settings(bytes(image))
+            self.run_once()
+            saved = self.session.read_settings()
+            self.assertEqual(struct.unpack_from("<i", saved, OFFSET_FONT_HEIGHT)[0], kept, stored)
+            self.assertEqual(struct.unpack_from("<I", saved, OFFSET_FONT_SETTING)[0] & 0xFF, -kept, stored)
 
 
 if __name__ == "__main__":
