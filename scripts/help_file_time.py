@@ -31,7 +31,7 @@ def encint(data, pos):
 
 
 def directory(data):
-    """The name, section and offset of every file the directory's listing chunks hold."""
+    """The name, section, offset and length of every file the directory's listing chunks hold."""
     start = struct.unpack_from("<Q", data, DIRECTORY_FIELD)[0]
     if data[start:start + 4] != b"ITSP":
         raise ValueError("no directory header")
@@ -48,21 +48,21 @@ def directory(data):
             name = data[pos:pos + length].decode("utf-8")
             section, pos = encint(data, pos + length)
             offset, pos = encint(data, pos)
-            _, pos = encint(data, pos)
-            yield name, section, offset
+            length, pos = encint(data, pos)
+            yield name, section, offset, length
 
 
 def system_time_offset(data):
     """The file offset of the time in /#SYSTEM, whose entries are code, length, data."""
     content = struct.unpack_from("<Q", data, CONTENT_OFFSET_FIELD)[0]
-    for name, section, offset in directory(data):
+    for name, section, offset, length in directory(data):
         if name == "/#SYSTEM" and section == 0:
-            pos = content + offset + 4  # after the file's version
-            while pos + 4 <= len(data):
-                code, length = struct.unpack_from("<HH", data, pos)
-                if code == SYSTEM_TIME_CODE and length == 4:
+            pos, end = content + offset + 4, content + offset + length  # after the file's version
+            while pos + 4 <= end:
+                code, size = struct.unpack_from("<HH", data, pos)
+                if code == SYSTEM_TIME_CODE and size == 4:
                     return pos + 4
-                pos += 4 + length
+                pos += 4 + size
     raise ValueError("no time in /#SYSTEM")
 
 

@@ -51,22 +51,27 @@ class NetworkPair:
     def __init__(self):
         ip("netns", "add", PROGRAM_NS)
         ip("netns", "add", PEER_NS)
-        ip("link", "add", PROGRAM_END, "netns", PROGRAM_NS, "type", "veth", "peer", "name", PEER_END,
-           "netns", PEER_NS)
-        for ns, end, address in ((PROGRAM_NS, PROGRAM_END, PROGRAM_ADDRESS), (PEER_NS, PEER_END, PEER_ADDRESS)):
-            self.run(ns, "sysctl", "-q", "-w", f"net.ipv6.conf.{end}.disable_ipv6=1")
+        for ns in (PROGRAM_NS, PEER_NS):
+            ip("-n", ns, "link", "set", "lo", "up")
+        self.add_pair(PROGRAM_END, PEER_END, PROGRAM_ADDRESS, PEER_ADDRESS)
+
+    @classmethod
+    def add_pair(cls, program_end, peer_end, program_address, peer_address):
+        """A veth pair between the two namespaces, each end up with its address."""
+        ip("link", "add", program_end, "netns", PROGRAM_NS, "type", "veth", "peer", "name", peer_end, "netns", PEER_NS)
+        for ns, end, address in ((PROGRAM_NS, program_end, program_address), (PEER_NS, peer_end, peer_address)):
+            cls.run(ns, "sysctl", "-q", "-w", f"net.ipv6.conf.{end}.disable_ipv6=1")
             ip("-n", ns, "addr", "add", f"{address}/24", "dev", end)
             ip("-n", ns, "link", "set", end, "up")
-            ip("-n", ns, "link", "set", "lo", "up")
 
     @staticmethod
     def run(ns, *command):
         return subprocess.run(["ip", "netns", "exec", ns, *command], check=True, capture_output=True, text=True,
                               timeout=120)
 
-    def received_bytes(self):
-        """The kernel's own count of bytes received on the program's end."""
-        return int(self.run(PROGRAM_NS, "cat", f"/sys/class/net/{PROGRAM_END}/statistics/rx_bytes").stdout)
+    def received_bytes(self, end=PROGRAM_END):
+        """The kernel's own count of bytes received on an end in the program's namespace."""
+        return int(self.run(PROGRAM_NS, "cat", f"/sys/class/net/{end}/statistics/rx_bytes").stdout)
 
     def send_burst(self, to=PROGRAM_ADDRESS):
         self.run(PEER_NS, sys.executable, "-c", SENDER, str(BURST_DATAGRAMS), str(DATAGRAM), to)
@@ -93,12 +98,17 @@ def guide_rows(client_height):
     return bottom - (t >> 1), bottom - t
 
 
-class RealTraffic(SessionTest):
+class TrafficTest(SessionTest):
+    """A test case with a network pair in self.network and a session in its program's namespace."""
+
     def setUp(self):
         self.addCleanup(NetworkPair.remove)
         self.network = NetworkPair()
         self.session = WineSession(netns=PROGRAM_NS)
         self.addCleanup(self.session.close)
+
+
+class RealTraffic(TrafficTest):
 
     def test_counts_copies_and_draws_real_traffic(self):
         program = self.session.start()

@@ -12,9 +12,9 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(__file__))
-from e2e_support import SETTINGS_SIZE, SessionTest, WineSession, main, settings_image  # noqa: E402
-from test_real_traffic import (BURST_DATAGRAMS, DATAGRAM, PEER_NS, PROGRAM_END, PROGRAM_NS,  # noqa: E402
-                               NetworkPair, ip, skip_without_namespaces)
+from e2e_support import SETTINGS_SIZE, main, settings_image  # noqa: E402
+from test_real_traffic import (BURST_DATAGRAMS, DATAGRAM, PROGRAM_END, PROGRAM_NS, NetworkPair,  # noqa: E402
+                               TrafficTest, ip, skip_without_namespaces)
 
 OPT_AUTO_ADAPT = 0x80
 DEFAULT_OPTIONS = 0x2D
@@ -24,23 +24,12 @@ SETTLE = 2.5  # seconds at 1000 ms: a burst is in the totals, or the start's war
 WARM_UP = 8  # five readings that take only baselines, then the sixth, a sample, with time to spare
 
 
-def received(end=PROGRAM_END):
-    """The kernel's count of bytes received on an end in the program's namespace."""
-    return int(NetworkPair.run(PROGRAM_NS, "cat", f"/sys/class/net/{end}/statistics/rx_bytes").stdout)
-
-
 def saved_total(image):
     """totalRecvKiB of a settings image."""
     return struct.unpack_from("<I", image, 20)[0]
 
 
-class SystemEvents(SessionTest):
-    def setUp(self):
-        self.addCleanup(NetworkPair.remove)
-        self.network = NetworkPair()
-        self.session = WineSession(netns=PROGRAM_NS)
-        self.addCleanup(self.session.close)
-
+class SystemEvents(TrafficTest):
     def start(self, options=None):
         if options is not None:
             self.session.write_settings(settings_image(options=options))
@@ -56,13 +45,13 @@ class SystemEvents(SessionTest):
             self.network.send_burst()  # counted
             time.sleep(SETTLE)
             self.assertEqual(self.session.system_event(event), 0, event)
-            before = received()
+            before = self.network.received_bytes()
             self.network.send_burst()  # within the warm-up: only baselines are taken
-            lost += received() - before
+            lost += self.network.received_bytes() - before
             time.sleep(WARM_UP)
         self.network.send_burst()  # samples are back: counted
         time.sleep(SETTLE)
-        kernel = received()
+        kernel = self.network.received_bytes()
         self.session.close_program(program)
         total = saved_total(self.session.read_settings())
         self.assertGreater(lost, 2 * BURST_DATAGRAMS * DATAGRAM)
@@ -74,7 +63,7 @@ class SystemEvents(SessionTest):
         for _ in range(2):
             self.network.send_burst()
         time.sleep(SETTLE)
-        counted = received() // 1024
+        counted = self.network.received_bytes() // 1024
         self.assertFalse(os.path.exists(self.session.path("Velnorid.qnf")))
         self.assertEqual(self.session.system_event("suspend"), 0)
         self.network.send_burst()  # after the write: lost with the program
@@ -89,18 +78,14 @@ class SystemEvents(SessionTest):
     def test_auto_adapt_moves_to_a_new_adapter_after_a_device_change(self):
         program = self.start(DEFAULT_OPTIONS | OPT_AUTO_ADAPT)
         ip("-n", PROGRAM_NS, "link", "del", PROGRAM_END)  # the selected adapter goes
-        ip("link", "add", NEW_END, "netns", PROGRAM_NS, "type", "veth", "peer", "name", NEW_PEER, "netns", PEER_NS)
-        for ns, end, address in ((PROGRAM_NS, NEW_END, NEW_ADDRESS), (PEER_NS, NEW_PEER, NEW_PEER_ADDRESS)):
-            NetworkPair.run(ns, "sysctl", "-q", "-w", f"net.ipv6.conf.{end}.disable_ipv6=1")
-            ip("-n", ns, "addr", "add", f"{address}/24", "dev", end)
-            ip("-n", ns, "link", "set", end, "up")
+        NetworkPair.add_pair(NEW_END, NEW_PEER, NEW_ADDRESS, NEW_PEER_ADDRESS)
         time.sleep(SETTLE)
         self.assertEqual(self.session.system_event("devices"), 0)
         time.sleep(4.1 + SETTLE)  # the rescan waits for the change to settle, then takes new baselines
         for _ in range(2):
             self.network.send_burst(NEW_ADDRESS)
         time.sleep(SETTLE)
-        kernel = received(NEW_END)
+        kernel = self.network.received_bytes(NEW_END)
         self.session.close_program(program)
         saved = self.session.read_settings()
         slot, adapter_type = struct.unpack_from("<2I", saved, 36)

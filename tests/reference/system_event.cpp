@@ -34,13 +34,13 @@ const char* LastWord(const char* line) {
 extern "C" void WINAPI SystemEventStart() {
   const char* word = LastWord(GetCommandLineA());
   HWND window = FindWindowA("Velnorid", "Velnorid");
-  UINT code = 2;
+  bool known = false, taken = window != nullptr;
   for (const SystemEvent& e : events) {
     if (lstrcmpiA(word, e.name)) continue;
+    known = true;
     DWORD_PTR result = 0;
-    bool taken = window && SendMessageTimeoutA(window, e.message, e.event, 0, SMTO_NORMAL, 10000, &result) &&
-                 result == TRUE;
-    code = (code == 2 || code == 0) && taken ? 0 : 1;
+    taken = taken && SendMessageTimeoutA(window, e.message, e.event, 0, SMTO_NORMAL, 10000, &result) &&
+            result == TRUE;
   }
-  ExitProcess(code);
+  ExitProcess(!known ? 2 : taken ? 0 : 1);
 }
