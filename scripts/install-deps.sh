@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
-# Installs what building, testing and running Velnorid need on Debian 12 or
-# Ubuntu: the mingw-w64 cross compilers (i386 and x86_64), the help compiler,
-# the host test tools, and 32- and 64-bit Wine with a virtual X display.
-# Installs only what is missing.
+# Installs what building, testing and running Velnorid need on Debian 12: the
+# mingw-w64 cross compilers (i386 and x86_64), the help compiler, the host test
+# tools, and 32- and 64-bit Wine with a virtual X display. Installs only what
+# is missing. The names are the unversioned ones (fp-utils, libclang-rt-dev:
+# those of the default Free Pascal and clang), so other Debian-based systems
+# that carry them likely work too; only Debian 12 has been tried.
 set -euo pipefail
 
 sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
 packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev python3
-  g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 fp-utils-3.2.2
+  cmake ninja-build g++ clang libclang-rt-dev googletest libgtest-dev libbenchmark-dev python3
+  g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 fp-utils
   wine wine32:i386 wine64 xvfb xauth xdotool xclip imagemagick iproute2 procps fonts-ipafont-gothic
 )
 

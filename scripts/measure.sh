@@ -7,9 +7,7 @@
 # against the reference program that makes only the same calls per tick
 # (needs root for the network namespaces; VELNORID_ROUNDS and VELNORID_SPAN
 # set the rounds and seconds). Run after scripts/test.sh has built the trees.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-source scripts/wine.sh
+source "$(dirname "$0")/preamble.sh"
 command -v valgrind >/dev/null || { echo "valgrind is needed"; exit 1; }
 
 echo "Velnorid.exe: $(stat -c %s build/win32/Velnorid.exe) bytes"

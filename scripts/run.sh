@@ -3,9 +3,7 @@
 # machine runs i386 code, else its x86_64 twin. Arguments go to the program.
 # With no display it runs in a virtual one for a few seconds, saves a
 # screenshot to build/screenshot.png and closes the program as a user would.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-source scripts/wine.sh
+source "$(dirname "$0")/preamble.sh"
 
 bash scripts/install-deps.sh
 arches=$(wine_arches)

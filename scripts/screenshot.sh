@@ -2,9 +2,7 @@
 # Makes docs/screenshot.png: the program under Wine showing real traffic sent
 # through a virtual network pair (the end-to-end traffic test, which saves
 # the window's picture on the way). Needs root for the network namespaces.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-source scripts/wine.sh
+source "$(dirname "$0")/preamble.sh"
 
 bash scripts/install-deps.sh
 arches=$(wine_arches)

@@ -5,9 +5,7 @@
 # with device changes, the popup menu, and suspend and resume; at the end its saved totals are held against the
 # kernel's counters and its memory and handles against the first minute's.
 # Not part of CI. Needs root; run after scripts/test.sh has built the trees.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-source scripts/wine.sh
+source "$(dirname "$0")/preamble.sh"
 minutes=${1:?usage: scripts/soak.sh MINUTES}
 arches=$(wine_arches)
 arch=${arches%% *}

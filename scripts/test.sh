@@ -2,9 +2,7 @@
 # Builds everything and runs every test: the host unit tests and fuzz targets
 # under sanitizers, both Windows programs' checks, and the end-to-end tests
 # under Wine against every program this machine can run.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-source scripts/wine.sh
+source "$(dirname "$0")/preamble.sh"
 
 bash scripts/install-deps.sh
 arches=$(wine_arches)

@@ -1,5 +1,6 @@
 # Sourced by the scripts that run the program under Wine: the one place that
-# decides which of the two programs this machine can run.
+# decides which of the two programs this machine can run and that names the
+# Wine loader and server of each (tests/e2e/e2e_support.py asks it too).
 #
 # Debian's wrappers (wine, wineboot, wine-stable) pick the 32-bit loader
 # whenever it is installed, even on a kernel that runs no i386 code, so the

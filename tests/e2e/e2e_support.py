@@ -16,11 +16,12 @@ import unittest
 
 EXE = os.environ.get("VELNORID_EXE", "")
 PREFIX = os.environ.get("VELNORID_WINEPREFIX", os.path.join(tempfile.gettempdir(), "velnorid-wineprefix"))
-# The program's architecture picks the loader and server, called directly:
-# Debian's wrappers take the 32-bit loader whenever it is installed.
+# The program's architecture picks the loader and server, called directly;
+# scripts/wine.sh, the one place that names them, says which.
 ARCH = os.environ.get("VELNORID_WINE_ARCH", "32")
-LOADER = "/usr/lib/wine/wine" if ARCH == "32" else "/usr/lib/wine/wine64"
-SERVER = "/usr/lib/wine/wineserver32" if ARCH == "32" else "/usr/lib/wine/wineserver64"
+WINE_SH = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "wine.sh")
+LOADER, SERVER = subprocess.run(["bash", "-c", 'source "$0" && wine_loader "$1" && wine_server "$1"', WINE_SH, ARCH],
+                                capture_output=True, text=True, check=True).stdout.split()
 # The test program that sends the window what Windows sends on suspend, resume and device changes.
 SYSTEM_EVENT = os.environ.get("VELNORID_SYSTEM_EVENT", "")
 WINE_DPI = 96  # the screen's DPI in a new prefix
