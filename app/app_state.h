@@ -33,6 +33,8 @@ constexpr u32 SET_OPACITY = 3;
 constexpr u32 SETTING_COUNT = 4;
 constexpr u32 SETTING_VALUE_MASK = 0x7FF;
 constexpr u32 SETTING_FLAG = 0x800;
+// The font height and the opacity are read from their words' low byte alone.
+constexpr u32 SETTING_LOW_BYTE = 0xFF;
 
 // ---- Colours, by index ----
 constexpr u32 COLOR_BACK = 0;
@@ -49,6 +51,7 @@ constexpr u32 HISTORY_LENGTH = 96;             // samples kept per direction
 constexpr u32 SENT_BASE = HISTORY_LENGTH;      // history[SENT_BASE + i] is the sent twin of history[i]
 constexpr u32 NO_ADAPTER = 127;                // adapterSlot when nothing is selected
 constexpr u32 WARM_UP_START = 7;               // sampleCounter: the next reading only takes baselines
+constexpr u32 LAST_WARM_UP_COUNT = 8;          // sampleCounter: readings up to this one take no sample
 constexpr u32 READOUT_TEXT_SIZE = 96;
 
 // ---- gdiTable slots ----
@@ -57,6 +60,8 @@ constexpr u32 GDI_BACK_BRUSH = 1;
 constexpr u32 GDI_PENS = 2;  // four pens: received graph, sent graph, average line, guide
 constexpr u32 GDI_MEM_BITMAP = 6;
 constexpr u32 GDI_SLOT_COUNT = 7;
+// The pens follow the colours from the received graph to the guide.
+constexpr u32 PenSlot(u32 colour) { return GDI_PENS + colour - COLOR_RECV_GRAPH; }
 
 // The settings file: 220 bytes, little-endian, no gaps. The defaults are the
 // values a first start (or a rejected file) runs with.
@@ -101,7 +106,7 @@ static_assert(offsetof(SettingsImage, logFont.lfFaceName) == 188);
 // The settings file image followed by the fields that live only while the
 // program runs.
 struct AppState : SettingsImage {
-  u32 sampleCounter = WARM_UP_START;  // a sample is taken once the incremented counter is above 8
+  u32 sampleCounter = WARM_UP_START;  // a sample once the incremented counter passes LAST_WARM_UP_COUNT
   HICON appIcon = nullptr;
   u32 history[2 * HISTORY_LENGTH]{};  // bytes per interval, received then sent, newest last
   HGDIOBJ gdiTable[GDI_SLOT_COUNT]{};
@@ -142,6 +147,7 @@ extern constinit AppState app;
 
 inline i32 ClientWidth() { return app.clientRect.right; }
 inline i32 ClientHeight() { return app.clientRect.bottom; }
+inline u32 SettingLowByte(u32 index) { return app.settings[index] & SETTING_LOW_BYTE; }
 
 // ---- Constant tables ----
 struct SettingRange {

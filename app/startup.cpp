@@ -13,6 +13,7 @@
 #include "measure/sampler.h"
 #include "res/resource.h"
 #include "ui/dialogs.h"
+#include "ui/keys.h"
 #include "ui/main_window.h"
 
 namespace {
@@ -34,7 +35,7 @@ constexpr int NETWORK_PRESENT = 1;  // bit 0 of SM_NETWORK
 u32 FlagsFromHeldKeys() {
   u32 flags = 0;
   for (const StartKey& k : startKeys)
-    if (GetAsyncKeyState(k.key) & 0x8000) flags |= k.flag;
+    if (KeyHeld(k.key)) flags |= k.flag;
   return flags;
 }
 
@@ -75,7 +76,7 @@ void RegisterMainClass(HINSTANCE instance) {
 }
 
 void CreatePens() {
-  for (u32 i = 0; i < 4; ++i) app.gdiTable[GDI_PENS + i] = CreatePen(PS_SOLID, 1, app.colors[COLOR_RECV_GRAPH + i]);
+  for (u32 c = COLOR_RECV_GRAPH; c <= COLOR_GUIDE; ++c) app.gdiTable[PenSlot(c)] = CreatePen(PS_SOLID, 1, app.colors[c]);
 }
 
 // Top Most becomes WS_EX_TOPMOST (0x8); Task Bar removes WS_EX_TOOLWINDOW (0x80).

@@ -81,7 +81,7 @@ void PlanPaint(UINT_PTR target, PaintPlan& plan) {
   EmitReadouts(plan, stats);
 
   // Geometry: the graph's t rows end at the bottom row R, under the two readout rows.
-  i32 px = i32(app.settings[SET_FONT] & 0xFF);
+  i32 px = i32(SettingLowByte(SET_FONT));
   i32 right = ClientWidth() - 1;
   i32 bottom = ClientHeight() - 1;
   i32 t = bottom - 2 * px - 8;
@@ -92,14 +92,14 @@ void PlanPaint(UINT_PTR target, PaintPlan& plan) {
   bool guide = app.optionFlags & OPT_GUIDE;
   i32 tickTop = Above(bottom, height >> 4);
   if (guide) {
-    EmitSelect(plan, GDI_PENS + 3);
+    EmitSelect(plan, PenSlot(COLOR_GUIDE));
     EmitLine(plan, 0, Above(bottom, height >> 1), right, Above(bottom, height >> 1));
     EmitLine(plan, 0, graphTop, right, graphTop);
   }
 
   u32 p = stats.peak ? stats.peak : 1;
   // The phase moves back one per sample, so each tick stays with its sample.
-  u32 phase = app.sampleCounter > 8 ? TICK_SPACING - 1 - app.sampleCounter % TICK_SPACING : 0;
+  u32 phase = app.sampleCounter > LAST_WARM_UP_COUNT ? TICK_SPACING - 1 - app.sampleCounter % TICK_SPACING : 0;
   u32 count = app.settings[SET_PLOT];
   u32 first = HISTORY_LENGTH - count;
   for (u32 j = first; j < HISTORY_LENGTH; ++j) {
@@ -110,7 +110,7 @@ void PlanPaint(UINT_PTR target, PaintPlan& plan) {
     app.points[SENT_BASE + j].y = Above(bottom, Scaled(app.history[SENT_BASE + j], height, p));
   }
 
-  EmitSelect(plan, GDI_PENS + 2);
+  EmitSelect(plan, PenSlot(COLOR_AVG_LINE));
   if (p > 1) {
     // The average of both directions can reach twice the peak: halve it once.
     u32 w = stats.average > p ? stats.average >> 1 : stats.average;
@@ -121,7 +121,7 @@ void PlanPaint(UINT_PTR target, PaintPlan& plan) {
   if (app.frozen || target == PAINT_FLASH) EmitLine(plan, 0, graphTop, right, bottom);
 
   for (u32 series = 0; series < 2; ++series) {
-    EmitSelect(plan, GDI_PENS + series);
+    EmitSelect(plan, PenSlot(COLOR_RECV_GRAPH + series));
     if (p > 1) Emit(plan, {OP_POLYLINE, count, 0, 0, nullptr, &app.points[series * SENT_BASE + first], nullptr});
     if (series == stats.peakIndex / HISTORY_LENGTH) {
       i32 xm = app.points[stats.peakIndex % HISTORY_LENGTH].x;

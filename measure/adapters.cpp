@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr DWORD ERROR_INSUFFICIENT_BUFFER_CODE = 122;
 constexpr u32 IF_ROW_SIZE = sizeof(MIB_IFROW);
 constexpr u32 IF_TABLE_HEADER_SIZE = 4;
 constexpr u32 FIRST_ADAPTER_ITEM = 2;  // after the refresh item and the separator
@@ -117,7 +116,7 @@ u32 ScanAdapters(u32 all) {
   u32 rows = 0, listed = 0;
   ULONG size = 0;
   // Without a usable size the old table, its items and the selection stay as they are.
-  if (GetIfTable(nullptr, &size, TRUE) == ERROR_INSUFFICIENT_BUFFER_CODE && size >= IF_TABLE_HEADER_SIZE + IF_ROW_SIZE) {
+  if (GetIfTable(nullptr, &size, TRUE) == ERROR_INSUFFICIENT_BUFFER && size >= IF_TABLE_HEADER_SIZE + IF_ROW_SIZE) {
     DropTable();
     if (MIB_IFTABLE* table = ReadTable(size)) {
       rows = table->dwNumEntries;

@@ -10,7 +10,6 @@ namespace {
 
 constexpr u32 RESCAN_WAIT_MS = 4100;  // a device change settles before the adapters are rescanned
 constexpr u32 RESCAN_COUNT_MASK = 0xFF;
-constexpr u32 LAST_WARM_UP_COUNT = 8;
 // A difference above interval × 2^19 bytes (524,288 bytes per millisecond) is a glitch.
 constexpr u32 GLITCH_LIMIT_SHIFT = 19;
 constexpr u32 NEWEST_RECV = HISTORY_LENGTH - 1;

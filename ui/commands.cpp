@@ -108,7 +108,7 @@ bool ChangeColour(HWND window, u32 id, u32) {
     return false;
   }
   if (index <= COLOR_GUIDE) {
-    HGDIOBJ& pen = app.gdiTable[GDI_PENS + index - COLOR_RECV_GRAPH];
+    HGDIOBJ& pen = app.gdiTable[PenSlot(index)];
     if (index == COLOR_SEND_GRAPH) {
       // The sent pen stays selected after every paint: the next paint swaps it.
       CarryOutPendingSelect();

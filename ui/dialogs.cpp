@@ -11,8 +11,6 @@
 namespace {
 
 constexpr u32 INTERVAL_STEP = 10;  // the interval's arrows move in tens of milliseconds
-constexpr UINT UDN_DELTAPOS_CODE = UINT(-722);
-constexpr DWORD FONT_PICKER_FLAGS = 0x01006041;  // screen, fixed-pitch, horizontal fonts; sizes limited
 constexpr INT FONT_PICKER_MIN = 7;
 constexpr u32 FACE_NAME_OFFSET = offsetof(LOGFONTA, lfFaceName);
 constexpr LONG BOLD_WEIGHT_BIT = 0x200;
@@ -76,7 +74,7 @@ INT_PTR CALLBACK SettingDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
       return FALSE;
     case WM_NOTIFY: {
       const auto* change = reinterpret_cast<const NMUPDOWN*>(lParam);
-      if (wParam == IDC_SPIN && change->hdr.code == UDN_DELTAPOS_CODE) OnSpin(dialog, *change);
+      if (wParam == IDC_SPIN && change->hdr.code == UDN_DELTAPOS) OnSpin(dialog, *change);
       return FALSE;
     }
   }
@@ -103,7 +101,7 @@ i32 PickColor(COLORREF color, u32 captionIndex) {
 void ApplyFont(UINT_PTR mode) {
   LOGFONTA font = app.logFont;
   if (mode == FONT_FROM_SETTING) {
-    font.lfHeight = -LONG(app.settings[SET_FONT] & 0xFF);
+    font.lfHeight = -LONG(SettingLowByte(SET_FONT));
     font.lfWeight = (app.settings[SET_FONT] & SETTING_FLAG) ? FW_BOLD : FW_NORMAL;
   } else if (mode != FONT_FROM_LOGFONT) {
     HWND owner = reinterpret_cast<HWND>(mode);

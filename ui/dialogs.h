@@ -8,6 +8,10 @@
 // owned by that window): the font from logFont, or from settings[SET_FONT].
 constexpr UINT_PTR FONT_FROM_LOGFONT = 0;
 constexpr UINT_PTR FONT_FROM_SETTING = UINT_PTR(-1);
+// The font picker offers screen fonts of fixed pitch, none set vertically,
+// starting from the current font, in the sizes the setting's range allows.
+constexpr DWORD FONT_PICKER_FLAGS =
+    CF_SCREENFONTS | CF_FIXEDPITCHONLY | CF_NOVERTFONTS | CF_INITTOLOGFONTSTRUCT | CF_LIMITSIZE;
 
 // The dialog that edits setting dialogIndex. Ends with the new setting word
 // (number, plus the check box in SETTING_FLAG) or 0 when cancelled.

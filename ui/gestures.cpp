@@ -1,12 +1,12 @@
 #include "ui/gestures.h"
 
 #include "app/app_state.h"
-#include "app/start_flags.h"
 #include "display/painter.h"
-#include "measure/reset_stamp.h"
 #include "measure/sampler.h"
+#include "res/resource.h"
 #include "ui/commands.h"
 #include "ui/dialogs.h"
+#include "ui/keys.h"
 #include "ui/main_window.h"
 
 namespace {
@@ -19,14 +19,24 @@ constexpr u32 TAP_MIN_MS = 47;         // shorter is contact bounce
 constexpr u32 TAP_MAX_MS = 640;        // longer is a hold
 constexpr WPARAM MAIN_POPUP = 1;
 constexpr WPARAM SETTING_MENU = 3;
-constexpr WPARAM EDGE_HIT_BITS = 0x18;        // HTLEFT to HTBOTTOMRIGHT
-constexpr WPARAM HORIZONTAL_EDGE_BIT = 0x04;  // HTTOP, HTTOPLEFT, HTTOPRIGHT, HTBOTTOM
+// Bits of a hit-test code: of the codes this window (no caption buttons)
+// gives, only the resize edges and corners have bit 3 or 4 set, and of those
+// the horizontal ones bit 2.
+constexpr WPARAM EDGE_HIT_BITS = 0x18;
+constexpr WPARAM HORIZONTAL_EDGE_BIT = 0x04;
+constexpr bool EdgeBitsFitCodes() {
+  for (WPARAM code = HTLEFT; code <= HTBOTTOMRIGHT; ++code) {
+    bool horizontal = code == HTTOP || code == HTTOPLEFT || code == HTTOPRIGHT || code == HTBOTTOM;
+    if (!(code & EDGE_HIT_BITS) || bool(code & HORIZONTAL_EDGE_BIT) != horizontal) return false;
+  }
+  return !(HTCLIENT & EDGE_HIT_BITS) && !(HTCAPTION & EDGE_HIT_BITS);
+}
+static_assert(EdgeBitsFitCodes());
 constexpr u32 OPACITY_STEP = 10;
 constexpr u32 OPACITY_TOP = 90;      // from here Up does nothing
 constexpr u32 OPACITY_BOTTOM = 20;   // below this Down does nothing
 constexpr u32 KEPT_MODES = MODE_ACTIVE | MODE_COLORKEY;  // an opacity step ends opaque mode
-
-bool Held(int key) { return GetAsyncKeyState(key) & 0x8000; }
+constexpr u32 SECOND_VARIANT = 1;  // the modifier of a Shift or right-button pick
 
 u32 SinceLastInput(u32 now) {
   u32 elapsed = now - app.lastInputTick;
@@ -47,23 +57,14 @@ void ToggleMode(HWND window, u32 mode) {
 // ---- Key taps ----
 void ToggleOpaque(HWND window) { ToggleMode(window, MODE_OPAQUE); }
 void ToggleColourKey(HWND window) { ToggleMode(window, MODE_COLORKEY); }
-void ToggleTransFlag(HWND window) {
-  app.settings[SET_OPACITY] ^= SETTING_FLAG;
-  ApplyAppearance(window);
-}
-void CopyKey(HWND window) {
-  CopyAndFlash(window);
-  app.lastInputTick = GetTickCount();
-}
 void ClearKey(HWND) {
   ClearHistory();
   app.lastInputTick = GetTickCount();
 }
-void ResetKey(HWND) {
-  StampReset(START_RESET);  // unlike the menu item, the key always clears the graph too
-  ClearHistory();
-  app.lastInputTick = GetTickCount();
-}
+// Keys that repeat a menu command carry it out as the menu does.
+void ToggleTransFlag(HWND window) { RunCommand(window, IDM_SET_OPACITY, SECOND_VARIANT); }
+void CopyKey(HWND window) { RunCommand(window, IDM_COPY, 0); }
+void ResetKey(HWND window) { RunCommand(window, IDM_RESET, SECOND_VARIANT); }  // the graph goes too
 void MainPopupKey(HWND window) { PostMessageA(window, WM_NCRBUTTONUP, MAIN_POPUP, 0); }
 void SettingMenuKey(HWND window) { PostMessageA(window, WM_NCRBUTTONUP, SETTING_MENU, 0); }
 void HelpKey(HWND) { OpenHelp(); }
@@ -107,8 +108,8 @@ void OnEdgeHover(HWND window, WPARAM hitTest) {
   u32 now = GetTickCount();
   if (now - app.lastInputTick <= EDGE_GUARD_MS) return;
   u32 edges = app.optionFlags & (OPT_EDGE_VERT | OPT_EDGE_HORI);
-  if (Held(VK_SHIFT)) edges ^= OPT_EDGE_VERT | OPT_EDGE_HORI;
-  if (!edges || Held(VK_CONTROL)) return;
+  if (KeyHeld(VK_SHIFT)) edges ^= OPT_EDGE_VERT | OPT_EDGE_HORI;
+  if (!edges || KeyHeld(VK_CONTROL)) return;
   app.lastInputTick = now;
   u32 edgeOption = (hitTest & HORIZONTAL_EDGE_BIT) ? OPT_EDGE_HORI : OPT_EDGE_VERT;
   ToggleMode(window, (edges & edgeOption) ? MODE_COLORKEY : MODE_OPAQUE);
@@ -118,7 +119,7 @@ void OnEdgeHover(HWND window, WPARAM hitTest) {
 void OnKeyDown(HWND window, WPARAM key) {
   app.keyDownTick = GetTickCount();
   app.keyDownKey = u32(key);
-  u32 opacity = app.settings[SET_OPACITY] & 0xFF;
+  u32 opacity = SettingLowByte(SET_OPACITY);
   if (key == VK_UP && opacity < OPACITY_TOP) {
     app.settings[SET_OPACITY] += OPACITY_STEP;
   } else if (key == VK_DOWN && opacity >= OPACITY_BOTTOM) {

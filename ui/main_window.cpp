@@ -61,7 +61,7 @@ void OnActivateApp(HWND window, WPARAM active) {
 }
 
 void OnGetMinMaxInfo(LPARAM info) {
-  i32 px = i32(app.settings[SET_FONT] & 0xFF);
+  i32 px = i32(SettingLowByte(SET_FONT));
   reinterpret_cast<MINMAXINFO*>(info)->ptMinTrackSize = {i32(MIN_TRACK_CELLS) * px, 2 * px + 15};
 }
 
@@ -167,7 +167,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 void ApplyAppearance(HWND window) {
   u32 opacity = app.settings[SET_OPACITY];
-  u32 alpha = ((opacity & 0xFF) * FULL_ALPHA + 50) / 100;
+  u32 alpha = ((opacity & SETTING_LOW_BYTE) * FULL_ALPHA + 50) / 100;
   DWORD flags = ((opacity & SETTING_FLAG) && (app.modeFlags & MODE_COLORKEY)) ? LWA_COLORKEY : 0;
   if (!(app.modeFlags & MODE_OPAQUE)) flags |= LWA_ALPHA;
   SetLayeredWindowAttributes(window, app.colors[COLOR_BACK], BYTE(alpha), flags);

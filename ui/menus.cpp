@@ -4,6 +4,7 @@
 #include "measure/adapters.h"
 #include "res/resource.h"
 #include "ui/commands.h"
+#include "ui/keys.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ void OpenMenu(HWND window, WPARAM selector) {
   u32 id = u32(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_VCENTERALIGN | TPM_RIGHTBUTTON, x, y, 0, window, nullptr));
   // Bit 0 of the right button's state: pressed since its menu level opened,
   // that is, the item was picked with the right button. Shift cancels it.
-  u32 shift = (GetAsyncKeyState(VK_SHIFT) & 0x8000) ? 1 : 0;
+  u32 shift = KeyHeld(VK_SHIFT) ? 1 : 0;
   u32 right = u16(GetAsyncKeyState(VK_RBUTTON));
   RunCommand(window, id, shift ^ right);
 }

@@ -1,19 +1,18 @@
 #include "ui/placement.h"
 
 #include "app/app_state.h"
+#include "ui/keys.h"
 
 namespace {
 
 constexpr u32 COVER_CHECK_PERIOD = 3996;
 constexpr u32 COVERED = 1;  // bit 0 of nextCoverCheck
 
-bool Held(int key) { return GetAsyncKeyState(key) & 0x8000; }
-
 i32 Larger(i32 a, i32 b) { return a > b ? a : b; }
 
 // The area the window must stay in; false when it may stay where it is.
 bool AllowedArea(const RECT& w, u32 ownMove, RECT& area) {
-  if (Held(VK_SHIFT)) {
+  if (KeyHeld(VK_SHIFT)) {
     i32 b = ((w.right - w.left) - ClientWidth()) / 2;  // frame width beside the client area
     area.left -= b;
     area.right += b;
@@ -21,7 +20,7 @@ bool AllowedArea(const RECT& w, u32 ownMove, RECT& area) {
     area.top -= (w.bottom - w.top) - ClientHeight() - b;
     return true;
   }
-  if (!ownMove || Held(VK_CONTROL)) return true;
+  if (!ownMove || KeyHeld(VK_CONTROL)) return true;
   HMONITOR topLeft = MonitorFromPoint({w.left, w.top}, MONITOR_DEFAULTTONULL);
   HMONITOR bottomRight = MonitorFromPoint({w.right, w.bottom}, MONITOR_DEFAULTTONULL);
   if (topLeft && bottomRight) return false;

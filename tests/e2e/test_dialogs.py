@@ -11,7 +11,7 @@ sys.path.insert(0, os.path.dirname(__file__))
 from e2e_support import SessionTest, main, rgb, settings_image  # noqa: E402
 
 SETTING_DIALOG = "^Enter Setting$"
-ABOUT = r"^Velnorid 2\.600$"
+ABOUT = "^Velnorid " + os.environ["VELNORID_VERSION_TEXT"].replace(".", r"\.") + "$"
 INTERVAL, FONT, OPACITY, COLORS, CUSTOM_COLORS, LOG_FONT = 44, 52, 56, 60, 96, 160
 SETTING_FLAG = 0x800
 SCREEN = (1280, 800)

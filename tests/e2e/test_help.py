@@ -11,7 +11,7 @@ from e2e_support import EXE, SessionTest, main  # noqa: E402
 
 HELP_FILE = os.path.join(os.path.dirname(EXE), "Velnorid.chm")
 VIEWER = "^Velnorid Help$"  # the title the help file gives its viewer
-ABOUT = r"^Velnorid 2\.600$"
+ABOUT = "^Velnorid " + os.environ["VELNORID_VERSION_TEXT"].replace(".", r"\.") + "$"
 
 
 class HelpFile(SessionTest):

@@ -26,8 +26,6 @@ size_t BlockSize(HGLOBAL block);
 
 namespace {
 
-constexpr UINT UDN_DELTAPOS_CODE = UINT(-722);
-
 std::function<void(HWND)> dialogScript;
 std::function<BOOL(CHOOSECOLORA&)> colorScript;
 std::function<BOOL(CHOOSEFONTA&)> fontScript;
@@ -240,7 +238,7 @@ INT_PTR PressButton(HWND dialog, int id) {
 }
 
 void Spin(HWND dialog, int id, int delta) {
-  NMUPDOWN change{{GetDlgItem(dialog, id), UINT_PTR(id), UDN_DELTAPOS_CODE}, 0, delta};
+  NMUPDOWN change{{GetDlgItem(dialog, id), UINT_PTR(id), UDN_DELTAPOS}, 0, delta};
   SendMessageA(dialog, WM_NOTIFY, WPARAM(id), reinterpret_cast<LPARAM>(&change));
 }
 

@@ -11,10 +11,6 @@
 
 namespace {
 
-constexpr DWORD NO_ERROR_CODE = 0;
-constexpr DWORD ERROR_INSUFFICIENT_BUFFER_CODE = 122;
-constexpr DWORD ERROR_INVALID_DATA_CODE = 13;
-
 std::vector<MIB_IFROW> interfaces;
 fakewin::IfTableFault ifTableFault = fakewin::IfTableFault::NONE;
 std::set<DWORD> failingEntries;
@@ -62,29 +58,29 @@ DWORD GetIfTable(MIB_IFTABLE* table, PULONG size, BOOL) {
   ULONG needed = ULONG(4 + interfaces.size() * sizeof(MIB_IFROW));
   if (ifTableFault == fakewin::IfTableFault::REFUSE_SIZE) {
     *size = 0;
-    return NO_ERROR_CODE;
+    return NO_ERROR;
   }
   if (ifTableFault == fakewin::IfTableFault::NO_ROOM_FOR_A_ROW) needed = 4;
   if (ifTableFault == fakewin::IfTableFault::GROWS_BETWEEN_CALLS && table) needed += sizeof(MIB_IFROW);
   if (!table || *size < needed) {
     *size = needed;
-    return ERROR_INSUFFICIENT_BUFFER_CODE;
+    return ERROR_INSUFFICIENT_BUFFER;
   }
   table->dwNumEntries = DWORD(interfaces.size());
   memcpy(table->table, interfaces.data(), interfaces.size() * sizeof(MIB_IFROW));
-  return NO_ERROR_CODE;
+  return NO_ERROR;
 }
 
 DWORD GetIfEntry(MIB_IFROW* row) {
   ++ifEntryCalls;
-  if (failingEntries.count(row->dwIndex)) return ERROR_INVALID_DATA_CODE;
+  if (failingEntries.count(row->dwIndex)) return ERROR_INVALID_DATA;
   for (const MIB_IFROW& r : interfaces) {
     if (r.dwIndex == row->dwIndex) {
       *row = r;
-      return NO_ERROR_CODE;
+      return NO_ERROR;
     }
   }
-  return ERROR_INVALID_DATA_CODE;
+  return ERROR_INVALID_DATA;
 }
 
 HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) {

@@ -171,10 +171,13 @@ BOOL FileTimeToDosDateTime(const FILETIME* fileTime, WORD* date, WORD* time);
 int wsprintfA(LPSTR out, LPCSTR format, ...);
 
 // ---- Errors ----
+constexpr DWORD NO_ERROR = 0;
 constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
 constexpr DWORD ERROR_ACCESS_DENIED = 5;
 constexpr DWORD ERROR_INVALID_HANDLE = 6;
+constexpr DWORD ERROR_INVALID_DATA = 13;
 constexpr DWORD ERROR_SHARING_VIOLATION = 32;
+constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
 DWORD GetLastError();
 
 // ---- Files ----
@@ -234,7 +237,16 @@ constexpr int VK_UP = 0x26;
 constexpr int VK_DOWN = 0x28;
 constexpr int VK_F1 = 0x70;
 constexpr WPARAM MK_LBUTTON = 0x1;
+constexpr WPARAM HTCLIENT = 1;
 constexpr WPARAM HTCAPTION = 2;
+constexpr WPARAM HTLEFT = 10;
+constexpr WPARAM HTRIGHT = 11;
+constexpr WPARAM HTTOP = 12;
+constexpr WPARAM HTTOPLEFT = 13;
+constexpr WPARAM HTTOPRIGHT = 14;
+constexpr WPARAM HTBOTTOM = 15;
+constexpr WPARAM HTBOTTOMLEFT = 16;
+constexpr WPARAM HTBOTTOMRIGHT = 17;
 constexpr int VK_SHIFT = 0x10;
 constexpr int VK_CONTROL = 0x11;
 constexpr int VK_NONCONVERT = 0x1D;
@@ -376,6 +388,7 @@ struct NMUPDOWN {
   int iPos;
   int iDelta;
 };
+constexpr UINT UDN_DELTAPOS = UINT(-722);
 INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC proc, LPARAM parameter);
 BOOL EndDialog(HWND dialog, INT_PTR result);
 HWND GetDlgItem(HWND dialog, int id);
@@ -416,6 +429,11 @@ struct CHOOSEFONTA {
   INT nSizeMin;
   INT nSizeMax;
 };
+constexpr DWORD CF_SCREENFONTS = 0x1;
+constexpr DWORD CF_INITTOLOGFONTSTRUCT = 0x40;
+constexpr DWORD CF_LIMITSIZE = 0x2000;
+constexpr DWORD CF_FIXEDPITCHONLY = 0x4000;
+constexpr DWORD CF_NOVERTFONTS = 0x1000000;
 constexpr WORD SCREEN_FONTTYPE = 0x2000;
 BOOL ChooseFontA(CHOOSEFONTA* picker);
 

@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "app/app_state.h"
 #include "app/program_path.h"
@@ -45,6 +46,9 @@ struct Outcome {
 };
 
 char folder[] = "/tmp/velnorid-fuzz-XXXXXX";
+
+// A run leaves nothing behind in /tmp.
+void RemoveFolder() { std::filesystem::remove_all(folder); }
 
 void PutFile(bool inMemory, const char* name, const SettingsFile& file) {
   if (file.size == MISSING) return;
@@ -116,6 +120,7 @@ void CompareWithRealFiles() {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   Require(mkdtemp(folder) != nullptr, "test folder made");
+  atexit(RemoveFolder);
   CompareWithRealFiles();
   return 0;
 }

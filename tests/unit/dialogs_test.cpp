@@ -135,7 +135,7 @@ TEST_F(DialogsTest, FontPickerChangesOnlyForADifferentFont) {
   HGDIOBJ font = app.gdiTable[GDI_FONT];
   app.pendingSelect = 0;
   fakewin::OnChooseFont([](CHOOSEFONTA& f) {
-    EXPECT_EQ(f.Flags, 0x01006041u);
+    EXPECT_EQ(f.Flags, FONT_PICKER_FLAGS);
     EXPECT_EQ(f.nSizeMin, 7);
     EXPECT_EQ(f.nSizeMax, 20);
     f.lpLogFont->lfFaceName[20] = 'x';  // after the face name's end: not compared
@@ -183,7 +183,7 @@ TEST_F(DialogsTest, ColourPickerIsCaptionedAndReturnsTheChoice) {
 TEST_F(DialogsTest, AboutBoxSitsBesideTheWindowAndNamesTheSettingsFile) {
   ShowAbout(owner);
   const auto& box = fakewin::Popups().back();
-  EXPECT_EQ(box.caption, "Velnorid 2.600");
+  EXPECT_EQ(box.caption, std::string("Velnorid ") + programVersion);
   EXPECT_EQ(box.text, "LAN Speed をグラフ表示します。\r\n2025/08/30 Murvantile");
   EXPECT_EQ(box.type, MB_SYSTEMMODAL | MB_ICONINFORMATION);
   EXPECT_EQ(box.rect.left, 103);
@@ -202,7 +202,7 @@ TEST_F(DialogsTest, AboutBoxSitsBesideTheWindowAndNamesTheSettingsFile) {
   app.cmdSettingsPath = longPath.data();
   ShowAbout(owner);
   EXPECT_EQ(fakewin::Popups().back().text, longPath);
-  EXPECT_EQ(fakewin::Popups().back().caption, "Velnorid 2.600");
+  EXPECT_EQ(fakewin::Popups().back().caption, std::string("Velnorid ") + programVersion);
 }
 
 TEST_F(DialogsTest, HelpIsTheProgramPathWithChm) {

@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr WPARAM HTLEFT = 10, HTTOP = 12, HTBOTTOM = 15, HTBOTTOMRIGHT = 17, HTCLIENT = 1;
-
 class GesturesTest : public WindowTest {
  protected:
   // A press and release of a mouse button held for ms milliseconds, then a pause.

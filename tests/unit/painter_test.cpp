@@ -214,18 +214,19 @@ TEST_F(PainterTest, PeakMarkerReachesHalfWhileActiveAndAQuarterOtherwise) {
 TEST_F(PainterTest, TicksKeepWithTheirSamples) {
   Client(96 * 2 - 1, 200);
   app.settings[SET_PLOT] = 96;  // x = 2 j
+  // t 156: the ticks run from y 190 to the bottom.
   struct {
     uint32_t counter, firstTick;
-  } cases[] = {{7, 0}, {8, 0}, {9, 0}, {10, 9}, {11, 8}, {23, 6}, {0xFFFFFFFF, 4}};
+    int ticks;
+  } cases[] = {{7, 0, 10}, {8, 0, 10}, {9, 0, 10}, {10, 9, 9}, {11, 8, 9}, {23, 6, 9}, {0xFFFFFFFF, 4, 10}};
   for (auto& c : cases) {
     app.sampleCounter = c.counter;
     auto lines = Plan();
-    int32_t tickTop = 199 - int32_t((199 - 34 - 8 - 1) >> 4);
-    std::string first = "line " + std::to_string(2 * c.firstTick) + "," + std::to_string(tickTop);
     int ticks = 0;
-    for (const auto& l : lines) ticks += l.rfind("line ", 0) == 0 && l.find("," + std::to_string(tickTop) + " ") != std::string::npos;
-    EXPECT_EQ(ticks, c.firstTick < 6 ? 10 : 9) << c.counter;
-    EXPECT_TRUE(Contains(lines, first + " " + std::to_string(2 * c.firstTick) + ",200")) << c.counter;
+    for (const auto& l : lines) ticks += l.rfind("line ", 0) == 0 && l.find(",190 ") != std::string::npos;
+    EXPECT_EQ(ticks, c.ticks) << c.counter;
+    std::string x = std::to_string(2 * c.firstTick);
+    EXPECT_TRUE(Contains(lines, "line " + x + ",190 " + x + ",200")) << c.counter;
   }
 }
 
@@ -254,31 +255,24 @@ TEST_F(PainterTest, PlotCountsSpanTheWholeWidth) {
 }
 
 TEST_F(PainterTest, TallWindowScalesExactly) {
-  Client(300, 2400);  // t 2356: value × t no longer fits 32 bits
+  // Rows 2399 - S(v) with t 2356: 0x1FFFFF × t no longer fits 32 bits, and
+  // wrapped it would give S 1, not 9; above 0x200000 both sides lose 8 bits.
+  Client(300, 2400);
   const uint32_t peak = 524288000;
-  const uint32_t t = 2356;
   app.history[95] = peak;
-  uint32_t values[] = {1, 999, 0x1FFFFF, 0x200000, 0x200001, 300000000, peak - 1, peak};
+  const uint32_t values[] = {1, 999, 0x1FFFFF, 0x200000, 0x200001, 300000000, peak - 1, peak};
+  const int32_t tallRows[] = {2399, 2399, 2390, 2390, 2390, 1051, 44, 43};
   for (uint32_t i = 0; i < 8; ++i) app.history[SENT_BASE + 88 + i] = values[i];
   Plan();
-  for (uint32_t i = 0; i < 8; ++i) {
-    uint64_t v = values[i];
-    uint64_t expected = v <= 0x200000 ? v * t / peak : (v >> 8) * t / (peak >> 8);
-    EXPECT_EQ(app.points[SENT_BASE + 88 + i].y, 2399 - int32_t(expected)) << v;
-  }
-  EXPECT_EQ(app.points[95].y, 2399 - 2356);
+  for (uint32_t i = 0; i < 8; ++i) EXPECT_EQ(app.points[SENT_BASE + 88 + i].y, tallRows[i]) << values[i];
+  EXPECT_EQ(app.points[95].y, 43);
 
-  // Below 2048 rows the 32-bit formula holds as it stands.
+  // Below 2048 rows (t 956, peak 0x1FFFFFFF) the products fit 32 bits.
   Client(300, 1000);
-  const uint32_t shortT = 999 - 34 - 8 - 1;
   app.history[95] = 0x1FFFFFFF;
-  for (uint32_t i = 0; i < 8; ++i) app.history[SENT_BASE + 88 + i] = values[i];
+  const int32_t shortRows[] = {999, 999, 996, 996, 996, 465, 66, 66};
   Plan();
-  for (uint32_t i = 0; i < 8; ++i) {
-    uint32_t v = values[i], p = 0x1FFFFFFF;
-    uint32_t expected = v <= 0x200000 ? v * shortT / p : (v >> 8) * shortT / (p >> 8);
-    EXPECT_EQ(app.points[SENT_BASE + 88 + i].y, 999 - int32_t(expected)) << v;
-  }
+  for (uint32_t i = 0; i < 8; ++i) EXPECT_EQ(app.points[SENT_BASE + 88 + i].y, shortRows[i]) << values[i];
 }
 
 TEST_F(PainterTest, WorstCaseFillsThePlanExactly) {
@@ -326,11 +320,13 @@ TEST_F(PaintAllTest, CarriesOutThePlanInOrder) {
   PaintAll(PAINT_NORMAL);
   std::vector<std::string> names;
   for (const auto& c : fakewin::GdiCalls()) names.push_back(c.name);
-  PlanPaint(PAINT_NORMAL, plan);
-  const char* expected[] = {"SelectObject", "DeleteObject", "FillRect", "SetTextColor",
-                            "TextOutA",     "Polyline",     "BitBlt"};
-  ASSERT_EQ(names.size(), plan.count);
-  for (uint32_t i = 0; i < plan.count; ++i) EXPECT_EQ(names[i], expected[plan.ops[i].kind]);
+  // The guide pen: two lines, three ticks; the average line; the received graph and the peak's
+  // marker; the sent graph.
+  EXPECT_EQ(names, (std::vector<std::string>{
+                       "FillRect",     "SetTextColor", "TextOutA", "SetTextColor", "TextOutA",     "SetTextColor",
+                       "TextOutA",     "SetTextColor", "TextOutA", "SelectObject", "Polyline",     "Polyline",
+                       "Polyline",     "Polyline",     "Polyline", "SelectObject", "Polyline",     "SelectObject",
+                       "Polyline",     "Polyline",     "SelectObject", "Polyline", "BitBlt"}));
 
   const auto& calls = fakewin::GdiCalls();
   EXPECT_EQ(calls[0].object, app.gdiTable[GDI_BACK_BRUSH]);

@@ -46,12 +46,12 @@ TEST_F(ResetStampTest, DailyResetComparesTheWholeDate) {
                {DosDate(2026, 3, 2), true},
                {DosDate(2027, 2, 2), true}};
   for (auto& c : cases) {
-    SetUp();
-    fakewin::SetLocalTime(2027, 3, 2, 10, 15, 0);  // after the fresh fake of SetUp
+    SCOPED_TRACE(c.stored);
+    fakewin::SetLocalTime(2027, 3, 2, 10, 15, 0);
     app.resetDate = c.stored;
     app.resetTime = 1234;
     StampReset(START_DAILY_RESET);
-    EXPECT_EQ(Reset(), c.reset) << c.stored;
+    EXPECT_EQ(Reset(), c.reset);
     EXPECT_EQ(app.resetDate, DosDate(2027, 3, 2));
     if (c.reset) {
       EXPECT_EQ(app.sentRemainder, 0u);
@@ -59,6 +59,7 @@ TEST_F(ResetStampTest, DailyResetComparesTheWholeDate) {
     } else {
       EXPECT_EQ(app.resetTime, 1234);
     }
+    NextCase();
   }
 }
 

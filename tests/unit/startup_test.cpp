@@ -89,10 +89,11 @@ TEST_F(StartUpTest, ExtendedStyleFromTopMostAndTaskBar) {
     DWORD exStyle;
   } cases[] = {{0x2C, 0x80080}, {0x2D, 0x80088}, {0x3C, 0x80000}, {0x3D, 0x80008}};
   for (auto& c : cases) {
-    SetUp();
+    SCOPED_TRACE(c.options);
     WriteFile(SETTINGS, StoredSettings(c.options));
     Run(PROGRAM);
-    EXPECT_EQ(exStyle, c.exStyle) << c.options;
+    EXPECT_EQ(exStyle, c.exStyle);
+    NextCase();
   }
 }
 
@@ -101,11 +102,12 @@ TEST_F(StartUpTest, AShortIntervalStartsTheTimerAtOneSecond) {
     uint32_t stored, period;
   } cases[] = {{0, 1000}, {79, 1000}, {80, 80}};
   for (auto& c : cases) {
-    SetUp();
+    SCOPED_TRACE(c.stored);
     WriteFile(SETTINGS, StoredSettings(0x2D, 1, c.stored));
     Run(PROGRAM);
     EXPECT_EQ(fakewin::TimerCalls().back().period, c.period);
     EXPECT_EQ(GetU32(ReadFile(SETTINGS), 44), c.period);
+    NextCase();
   }
 }
 
@@ -115,10 +117,11 @@ TEST_F(StartUpTest, PlainAndColourKeyStartsReplaceTheModes) {
     uint32_t modes;
   } cases[] = {{"", MODE_OPAQUE | MODE_COLORKEY}, {" /J", 0}, {" /T", MODE_COLORKEY}, {" /J /T", MODE_COLORKEY}};
   for (auto& c : cases) {
-    SetUp();
+    SCOPED_TRACE(c.options);
     WriteFile(SETTINGS, StoredSettings(0x2D, MODE_OPAQUE | MODE_COLORKEY));
     Run((std::string(PROGRAM) + c.options).c_str());
-    EXPECT_EQ(GetU32(ReadFile(SETTINGS), 32) & ~MODE_ACTIVE, c.modes) << c.options;
+    EXPECT_EQ(GetU32(ReadFile(SETTINGS), 32) & ~MODE_ACTIVE, c.modes);
+    NextCase();
   }
 }
 
@@ -128,17 +131,17 @@ TEST_F(StartUpTest, KeysHeldAtLaunchAndTheirLetters) {
   Run(PROGRAM);
   EXPECT_EQ(GetU32(ReadFile(SETTINGS), 20), 0u);  // Shift: totals reset
 
-  SetUp();
+  NextCase();
   WriteFile(SETTINGS, StoredSettings());
   fakewin::HoldKey(VK_SHIFT, true);
   Run((std::string(PROGRAM) + " /r").c_str());
   EXPECT_EQ(GetU32(ReadFile(SETTINGS), 20), 555u);  // the letter cancels the key
 
-  SetUp();
+  NextCase();
   fakewin::HoldKey(VK_NONCONVERT, true);
   Run(PROGRAM);
   EXPECT_EQ(fakewin::DpiAwareCalls(), 0);
-  SetUp();
+  NextCase();
   Run((std::string(PROGRAM) + " /v").c_str());
   EXPECT_EQ(fakewin::DpiAwareCalls(), 0);
 }
@@ -202,38 +205,75 @@ TEST_F(StartUpTest, DamagedSettingsFileStartsWithDefaults) {
 }
 
 TEST_F(StartUpTest, TicksSampleAndTheHourlyTimerSavesChangedTotals) {
-  int ticks = 0;
-  Bytes firstHour, secondHour;
+  WriteFile(SETTINGS, StoredSettings());  // 555 KiB received
+  const Bytes untouched = StoredSettings(0x2C);  // options no save of this run writes
+  HANDLE holder = nullptr;
+  Bytes afterLoad, firstHour, unchangedHour, sentHour, retryHour;
+  auto traffic = [](DWORD in, DWORD out) {
+    fakewin::Interfaces()[1].dwInOctets += in;
+    fakewin::Interfaces()[1].dwOutOctets += out;
+    fakewin::FireTimer(SAMPLE_TIMER_ID);
+  };
+  auto hour = [this, &untouched] {
+    WriteFile(SETTINGS, untouched);
+    fakewin::FireTimer(SAVE_TIMER_ID);
+  };
+  int step = 0;
   fakewin::OnIdle([&] {
     if (!app.mainWindow) return;
-    if (ticks < 4) {
-      fakewin::Interfaces()[1].dwInOctets += 3000;
-      fakewin::FireTimer(SAMPLE_TIMER_ID);
-    } else if (ticks == 4) {
-      fakewin::FireTimer(SAVE_TIMER_ID);
-    } else if (ticks == 5) {
-      firstHour = ReadFile(SETTINGS);
-      WriteFile(SETTINGS, StoredSettings());  // a file the next hour must leave alone
-      fakewin::FireTimer(SAVE_TIMER_ID);
-    } else if (ticks == 6) {
-      secondHour = ReadFile(SETTINGS);
-      PostMessageA(app.mainWindow, WM_CLOSE, 0, 0);
+    switch (step++) {
+      case 0:
+        return hour();  // the totals just read are the file's: nothing to write
+      case 1:
+        afterLoad = ReadFile(SETTINGS);
+        return traffic(3000, 0);  // baselines
+      case 2:
+      case 3:
+      case 4:
+        return traffic(3000, 0);  // three samples: 9,000 bytes
+      case 5:
+        return fakewin::FireTimer(SAVE_TIMER_ID);
+      case 6:
+        firstHour = ReadFile(SETTINGS);
+        return hour();  // no new totals
+      case 7:
+        unchangedHour = ReadFile(SETTINGS);
+        return traffic(0, 3000);  // only the sent total moves
+      case 8:
+        return hour();
+      case 9:
+        sentHour = ReadFile(SETTINGS);
+        return traffic(3000, 0);
+      case 10:  // another process holds the file: this hour's write fails
+        holder = CreateFileA(SETTINGS, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        return fakewin::FireTimer(SAVE_TIMER_ID);
+      case 11:
+        CloseHandle(holder);
+        return hour();  // so the next hour tries again
+      case 12:
+        retryHour = ReadFile(SETTINGS);
+        PostMessageA(app.mainWindow, WM_CLOSE, 0, 0);
     }
-    ++ticks;
   });
   Run(PROGRAM);
-  EXPECT_EQ(app.history[95], 3000u);  // after the warm-up: baselines, then samples
-  EXPECT_EQ(app.history[94], 3000u);
-  EXPECT_EQ(app.history[93], 3000u);
-  EXPECT_EQ(app.history[92], 0u);
+  ASSERT_EQ(step, 13);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  for (uint32_t i : {91u, 92u, 93u, 95u}) EXPECT_EQ(app.history[i], 3000u) << i;  // after the warm-up
+  EXPECT_EQ(app.history[90], 0u);
+  EXPECT_EQ(app.history[94], 0u);
+  EXPECT_EQ(app.history[SENT_BASE + 94], 3000u);
 
   const fakewin::TimerCall& hourly = fakewin::TimerCalls().front();
   EXPECT_EQ(hourly.id, SAVE_TIMER_ID);
-  EXPECT_EQ(hourly.period, 3600000u);
-  ASSERT_EQ(firstHour.size(), 220u);  // 9,000 bytes received: written within the hour
-  EXPECT_EQ(GetU32(firstHour, 20), 8u);
-  EXPECT_EQ(secondHour, StoredSettings());  // no new totals: nothing written
-  EXPECT_EQ(GetU32(ReadFile(SETTINGS), 20), 8u);  // the close writes as ever
+  EXPECT_EQ(hourly.period, SAVE_PERIOD_MS);
+  EXPECT_EQ(afterLoad, untouched);
+  ASSERT_EQ(firstHour.size(), 220u);
+  EXPECT_EQ(GetU32(firstHour, 20), 563u);
+  EXPECT_EQ(unchangedHour, untouched);
+  EXPECT_EQ(GetU32(sentHour, 24), 2u);  // 3,000 bytes sent
+  EXPECT_EQ(GetU32(sentHour, 20), 563u);
+  EXPECT_EQ(GetU32(retryHour, 20), 566u);
+  EXPECT_EQ(GetU32(ReadFile(SETTINGS), 20), 566u);  // the close writes as ever
 }
 
 }  // namespace

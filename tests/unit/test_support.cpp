@@ -29,6 +29,11 @@ void ProgramTest::TearDown() {
   fs::remove_all(folder);
 }
 
+void ProgramTest::NextCase() {
+  TearDown();
+  SetUp();
+}
+
 void ProgramTest::StartedAs(const char* commandLine) {
   fakewin::SetCommandLine(commandLine);
   ASSERT_TRUE(LocateProgramPath(GetCommandLineA()));

@@ -16,6 +16,9 @@ class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
+  // For a test that runs its cases in a loop: ends the case before, with its
+  // checks and without its folder, and gives the next one a fresh start.
+  void NextCase();
 
   // Gives the program the command line it would have been started with.
   void StartedAs(const char* commandLine);
