@@ -86,6 +86,10 @@ struct SettingsImage {
 
 constexpr u32 SETTINGS_FILE_SIZE = 220;
 constexpr u32 SETTINGS_HEADER_SIZE = 20;  // windowRect and optionFlags
+// The largest window a settings file may hold: a file with a wider or taller
+// one is not taken for ours, so the window never grows past it.
+constexpr u32 MAX_WINDOW_WIDTH = 3940;
+constexpr u32 MAX_WINDOW_HEIGHT = 2400;
 static_assert(sizeof(SettingsImage) == SETTINGS_FILE_SIZE);
 static_assert(offsetof(SettingsImage, windowRect) == 0);
 static_assert(offsetof(SettingsImage, optionFlags) == 16);
@@ -127,6 +131,9 @@ struct AppState : SettingsImage {
   u32 sentRemainder = 0;
   u32 rescanCountdown = 0;
   u32 totalsInFile[2]{};  // totalRecvKiB and totalSentKiB as last read or written
+  // Set once the user has been told that the settings file cannot be written,
+  // or once Windows ends the session, when no message box may hold it up.
+  u32 saveWarningDone = 0;
   u32 nextCoverCheck = 0;
   u32 dialogIndex = 0;
   // A popup shown only once its modal loop goes idle is dressed then: its caption
@@ -141,6 +148,8 @@ struct AppState : SettingsImage {
   char* cmdSettingsPath = nullptr;
   char* exePath = nullptr;
   char* extPtr = nullptr;  // just after the dot of the program's ".exe" in exePath
+  // The program's path as the system gives it, for a command line typed without ".exe".
+  char modulePath[MAX_PATH]{};
 };
 
 extern constinit AppState app;
@@ -158,6 +167,13 @@ constexpr SettingRange settingRanges[SETTING_COUNT]{{80, 1000}, {8, 96}, {7, 33}
 // than the font setting's range on a screen above 120 DPI.
 constexpr u32 FONT_PICKER_MAX_POINTS = 20;
 constexpr u32 POINTS_PER_INCH = 72;
+// The largest font a settings file keeps: the picker's largest size at the
+// highest scaling Windows offers (500 %), 133 pixels. It must not follow this
+// run's DPI, which Windows gives as 96 to a program started without DPI
+// awareness; and the readouts take the height's low byte as their cell.
+constexpr u32 HIGHEST_DPI = 480;
+constexpr u32 TALLEST_FONT_HEIGHT = (FONT_PICKER_MAX_POINTS * HIGHEST_DPI + POINTS_PER_INCH / 2) / POINTS_PER_INCH;
+static_assert(TALLEST_FONT_HEIGHT < 256);
 
 constexpr char readoutLabels[4][4]{{'R', 'c', 'v', ' '}, {'S', 'n', 't', ' '},
                                    {'M', 'a', 'x', ' '}, {'A', 'v', 'e', ' '}};

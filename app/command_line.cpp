@@ -28,9 +28,10 @@ bool StartsPath(const char* p) { return (p[1] == ':' && p[2] == '\\') || (p[0] =
 }  // namespace
 
 bool ReadCommandLine(char* text, u32& startFlags) {
-  if (!LocateProgramPath(text)) return false;
+  char* options = LocateProgramPath(text);
+  if (!options) return false;
   bool inGroup = false;
-  for (char* p = app.extPtr; *p; ++p) {
+  for (char* p = options; *p; ++p) {
     if (inGroup) {
       if (StartsPath(p)) {
         app.cmdSettingsPath = p;  // a later path replaces an earlier one

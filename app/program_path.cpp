@@ -19,18 +19,48 @@ u32 WordAt(const char* p) {
   return word;
 }
 
+bool IsExeDot(const char* p) { return *p == '.' && (WordAt(p + 1) & EXE_MASK) == EXE_WORD; }
+
+// The end of the program's name as typed: after its closing quote, or at the first blank.
+char* EndOfProgramName(char* commandLine) {
+  char* p = commandLine;
+  if (*p == '"') {
+    while (*++p && *p != '"') {
+    }
+    return *p ? p + 1 : p;
+  }
+  while (*p && *p != ' ' && *p != '\t') ++p;
+  return p;
+}
+
+// The system's own name of the program's file, whose extension is its last dot.
+char* LocateModulePath() {
+  DWORD length = GetModuleFileNameA(nullptr, app.modulePath, sizeof app.modulePath);
+  if (!length || length >= sizeof app.modulePath) return nullptr;  // cut short: no name to trust
+  char* dot = nullptr;
+  for (char* p = app.modulePath; *p; ++p)
+    if (*p == '.') dot = p;
+  return dot && IsExeDot(dot) ? dot : nullptr;
+}
+
 }  // namespace
 
-bool LocateProgramPath(char* commandLine) {
+char* LocateProgramPath(char* commandLine) {
   char* text = commandLine + (commandLine[0] == '"');
   app.exePath = text;
   for (char* p = text; *p; ++p) {
-    if (*p == '.' && (WordAt(p + 1) & EXE_MASK) == EXE_WORD) {
+    if (IsExeDot(p)) {
       app.extPtr = p + 1;
-      return true;
+      return app.extPtr;
     }
   }
-  return false;
+  // Typed at a prompt as "Velnorid /R": the prompt passes the line as typed,
+  // without ".exe"; the system knows the program's file.
+  char* dot = LocateModulePath();
+  if (!dot) return nullptr;
+  app.exePath = app.modulePath;
+  app.extPtr = dot + 1;
+  return EndOfProgramName(commandLine);
 }
 
 const char* ProgramPathWithExtension(const char* extension) {

@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/program_path.h"
+#include "app/texts.h"
 
 namespace {
 
@@ -14,23 +15,16 @@ struct SettingsHeader {
 };
 static_assert(sizeof(SettingsHeader) == SETTINGS_HEADER_SIZE);
 
-constexpr u32 MAX_WINDOW_WIDTH = 3940;
-constexpr u32 MAX_WINDOW_HEIGHT = 2400;
-
 // Bits a setting word may carry besides its number: only the font and the
 // opacity have a flag; the interval and the plot count are whole numbers.
 constexpr u32 settingFlagBits[SETTING_COUNT]{0, 0, SETTING_FLAG, SETTING_FLAG};
 
-// The tallest font the font picker offers on this screen: its largest size in
-// points at the screen's DPI, rounded as the picker rounds, and never less than
-// the font setting's own range.
-u32 TallestFontHeight() {
-  HDC screen = GetDC(nullptr);
-  u32 dpi = u32(GetDeviceCaps(screen, LOGPIXELSY));
-  ReleaseDC(nullptr, screen);
-  u32 picked = (FONT_PICKER_MAX_POINTS * dpi + POINTS_PER_INCH / 2) / POINTS_PER_INCH;
-  return picked > settingRanges[SET_FONT].max ? picked : settingRanges[SET_FONT].max;
-}
+// Drives whose files are written while the program runs.
+constexpr UINT localDriveTypes[]{DRIVE_FIXED, DRIVE_REMOVABLE, DRIVE_RAMDISK};
+
+constexpr u32 WARNING_SIZE = 2048;
+constexpr u32 WARNING_PATH_LIMIT = 1024;  // room is kept for the reason and the advice
+constexpr UINT WARNING_BOX_TYPE = MB_OK | MB_ICONWARNING | MB_SETFOREGROUND | MB_TOPMOST;
 
 // Unsigned differences, so a rectangle turned inside out fails too.
 bool HeaderAccepted(const SettingsHeader& header) {
@@ -49,15 +43,23 @@ void RepairSettings() {
   }
   // The font is made from logFont at start and its height becomes the font
   // setting, which sizes the readouts' cells and the narrowest window: a
-  // height no picker gives on this screen is brought to the nearer end.
+  // height no picker gives is brought to the nearer end.
   LONG height = app.logFont.lfHeight;
   u32 size = height < 0 ? 0u - u32(height) : u32(height);
-  u32 lowest = settingRanges[SET_FONT].min, tallest = TallestFontHeight();
-  if (size < lowest || size > tallest) {
-    size = size < lowest ? lowest : tallest;
+  u32 lowest = settingRanges[SET_FONT].min;
+  if (size < lowest || size > TALLEST_FONT_HEIGHT) {
+    size = size < lowest ? lowest : TALLEST_FONT_HEIGHT;
     app.logFont.lfHeight = height > 0 ? LONG(size) : -LONG(size);
   }
   app.logFont.lfFaceName[LF_FACESIZE - 1] = 0;
+}
+
+// A window stretched past what the file accepts is saved at the largest size
+// it does accept, so that the next start does not throw the file away.
+void FitWindowIntoFile() {
+  RECT& r = app.windowRect;
+  if (u32(r.right) - u32(r.left) > MAX_WINDOW_WIDTH) r.right = r.left + LONG(MAX_WINDOW_WIDTH);
+  if (u32(r.bottom) - u32(r.top) > MAX_WINDOW_HEIGHT) r.bottom = r.top + LONG(MAX_WINDOW_HEIGHT);
 }
 
 SettingsImage& Image() { return app; }
@@ -66,6 +68,84 @@ SettingsImage& Image() { return app; }
 void NoteTotalsInFile() {
   app.totalsInFile[0] = app.totalRecvKiB;
   app.totalsInFile[1] = app.totalSentKiB;
+}
+
+// Returns 0 when the 220 bytes are written, else the system's error code.
+DWORD WriteSettingsFile() {
+  FitWindowIntoFile();
+  HANDLE file = CreateFileA(SettingsFileName(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
+  if (file == INVALID_HANDLE_VALUE) return GetLastError();
+  DWORD written = 0, error = 0;
+  if (!WriteFile(file, &Image(), SETTINGS_FILE_SIZE, &written, nullptr))
+    error = GetLastError();
+  else if (written != SETTINGS_FILE_SIZE)
+    error = ERROR_DISK_FULL;  // a short write: the disk took what fitted
+  else
+    NoteTotalsInFile();
+  CloseHandle(file);
+  return error;
+}
+
+// Not worth a word: a file the user made read-only is meant to stay as it is,
+// and one that another program holds for a moment is written the next time.
+bool ExpectedFailure(DWORD error) {
+  if (error == ERROR_SHARING_VIOLATION || error == ERROR_FILE_EXISTS) return true;
+  if (error != ERROR_ACCESS_DENIED) return false;
+  DWORD attributes = GetFileAttributesA(SettingsFileName());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+// Appends as much of text as fits, at most limit bytes, and keeps the NUL.
+struct TextBuffer {
+  char* at;
+  char* end;  // the place of the last NUL
+  void Append(const char* text, u32 limit = WARNING_SIZE) {
+    for (; *text && limit && at < end; --limit) *at++ = *text++;
+    *at = 0;
+  }
+};
+
+// The system's words for the error, without their line end.
+void AppendReason(TextBuffer& text, DWORD error) {
+  DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                                text.at, DWORD(text.end - text.at), nullptr);
+  if (!length) {
+    char code[24];
+    wsprintfA(code, "Error %u.", unsigned(error));
+    text.Append(code);
+    return;
+  }
+  text.at += length;
+  while (length-- && (text.at[-1] == '\r' || text.at[-1] == '\n' || text.at[-1] == ' ')) *--text.at = 0;
+}
+
+// Once per run, never while Windows ends the session: where the file is, why
+// it cannot be written, and what to do.
+void WarnSettingsNotWritable(DWORD error) {
+  if (app.saveWarningDone || ExpectedFailure(error)) return;
+  app.saveWarningDone = 1;  // before the box: timers go on inside it
+  char message[WARNING_SIZE];
+  TextBuffer text{message, message + sizeof message - 1};
+  text.Append(unwritableLead);
+  text.Append(SettingsFileName(), WARNING_PATH_LIMIT);
+  text.Append("\n\n");
+  AppendReason(text, error);
+  text.Append(unwritableAdvice);
+  MessageBoxA(nullptr, message, unwritableCaption, WARNING_BOX_TYPE);
+}
+
+// Saves while the program runs go to a local disk only: a network share that
+// cannot be reached would hold the window for the network's time-out each
+// time. The save at close still tries it.
+bool SettingsOnLocalDisk() {
+  const char* name = SettingsFileName();
+  if (name[0] == '\\' && name[1] == '\\') return false;
+  char root[]{name[0], ':', '\\', 0};
+  UINT type = GetDriveTypeA(name[0] && name[1] == ':' ? root : nullptr);  // null: the current directory's
+  for (UINT local : localDriveTypes)
+    if (type == local) return true;
+  return false;
 }
 
 }  // namespace
@@ -91,16 +171,29 @@ void LoadSettings() {
   NoteTotalsInFile();
 }
 
+void CheckSettingsWritable() {
+  const char* name = SettingsFileName();
+  // A file that is there is opened for writing and left as it is; one that is
+  // not is made and goes again when closed.
+  HANDLE file = CreateFileA(name, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND)
+    file = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE,
+                       nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    WarnSettingsNotWritable(GetLastError());
+  else
+    CloseHandle(file);
+}
+
 void SaveSettings() {
-  HANDLE file = CreateFileA(SettingsFileName(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                            nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
-  DWORD written;
-  if (WriteFile(file, &Image(), SETTINGS_FILE_SIZE, &written, nullptr) && written == SETTINGS_FILE_SIZE)
-    NoteTotalsInFile();
-  CloseHandle(file);
+  if (DWORD error = WriteSettingsFile()) WarnSettingsNotWritable(error);
+}
+
+void SaveSettingsBeforeSuspend() {
+  if (SettingsOnLocalDisk()) WriteSettingsFile();
 }
 
 void CALLBACK SaveTick(HWND, UINT, UINT_PTR, DWORD) {
-  if (app.totalRecvKiB != app.totalsInFile[0] || app.totalSentKiB != app.totalsInFile[1]) SaveSettings();
+  bool changed = app.totalRecvKiB != app.totalsInFile[0] || app.totalSentKiB != app.totalsInFile[1];
+  if (changed && SettingsOnLocalDisk()) SaveSettings();
 }

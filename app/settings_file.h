@@ -15,9 +15,19 @@ const char* SettingsFileName();
 // the header check, then repairs settings a damaged file could carry.
 void LoadSettings();
 
-// Writes the 220-byte image at the start of the file, leaving any longer tail;
-// a file that cannot be written is skipped silently.
+// Tells the user at start when the settings file cannot be written, without
+// changing the file or leaving one behind where there was none.
+void CheckSettingsWritable();
+
+// Writes the 220-byte image at the start of the file, leaving any longer tail.
+// A file that cannot be written is said once per run, unless the user made it
+// read-only, another program holds it for a moment, or Windows is ending the
+// session.
 void SaveSettings();
+
+// Writes the file before the system sleeps, in case it never wakes. Says
+// nothing: a message box would hold up the suspend; a later save says it.
+void SaveSettingsBeforeSuspend();
 
 // The hourly timer procedure: writes the file when the totals differ from the
 // ones it holds, so a system that never closes the program loses at most an hour.

@@ -143,6 +143,7 @@ extern "C" [[noreturn]] void WINAPI StartUp() {
   if (CreateEverything(flags)) {
     SetTimer(app.mainWindow, SAVE_TIMER_ID, SAVE_PERIOD_MS, SaveTick);
     SetTimer(app.mainWindow, SAMPLE_TIMER_ID, app.settings[SET_INTERVAL], SampleTick);
+    CheckSettingsWritable();  // over the window, so the user sees which program speaks
     RunMessageLoop();
   }
   ShutDown();

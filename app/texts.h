@@ -29,3 +29,13 @@ constexpr char popupCaptions[CAPTION_COUNT][16]{"Select Font",    "Back Color", 
                                                 "Send Graph",     "Average Line",    "Scale Guide",
                                                 "Total Recieved", "Total Sent Val.", "Maximam Value",
                                                 "Average Value"};
+
+// The message of a settings file that cannot be written: the lead, the file's
+// path, the system's reason, then what to do.
+constexpr char unwritableCaption[] = "Velnorid: settings not saved";
+constexpr char unwritableLead[] = "Velnorid cannot write its settings file\n\n";
+constexpr char unwritableAdvice[] =
+    "\n\nThe settings, the window's place and the totals since the last save will be lost when "
+    "Velnorid ends. Move Velnorid to a folder you can write to (not Program Files), or name a "
+    "settings file you can write on its command line, for example:\n\n"
+    "Velnorid.exe /C:\\Users\\Public\\Velnorid.qnf";

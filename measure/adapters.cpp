@@ -110,13 +110,31 @@ void WriteRefreshLabel(u32 listed, u32 rows) {
   ModifyMenuA(app.adapterMenu, IDM_REFRESH, MF_BYCOMMAND | MF_STRING, IDM_REFRESH, text);
 }
 
+// The size the system asks for its table, or 0 when it offers none with room for a row.
+ULONG TableSize() {
+  ULONG size = 0;
+  bool usable = GetIfTable(nullptr, &size, TRUE) == ERROR_INSUFFICIENT_BUFFER &&
+                size >= IF_TABLE_HEADER_SIZE + IF_ROW_SIZE;
+  return usable ? size : 0;
+}
+
 }  // namespace
+
+u32 OfferedAdapterCount() {
+  ULONG size = TableSize();
+  MIB_IFTABLE* table = size ? ReadTable(size) : nullptr;
+  if (!table) return 0;
+  u32 offered = 0;
+  for (u32 i = 0; i < table->dwNumEntries; ++i)
+    offered += GetIfEntry(&table->table[i]) == 0 && ListingOf(table->table[i], 0) == LISTED;
+  GlobalFree(table);
+  return offered;
+}
 
 u32 ScanAdapters(u32 all) {
   u32 rows = 0, listed = 0;
-  ULONG size = 0;
   // Without a usable size the old table, its items and the selection stay as they are.
-  if (GetIfTable(nullptr, &size, TRUE) == ERROR_INSUFFICIENT_BUFFER && size >= IF_TABLE_HEADER_SIZE + IF_ROW_SIZE) {
+  if (ULONG size = TableSize()) {
     DropTable();
     if (MIB_IFTABLE* table = ReadTable(size)) {
       rows = table->dwNumEntries;

@@ -12,6 +12,10 @@ constexpr u32 NO_ROW = 0xFFFFFFFF;
 // Returns (row count << 16) + listed count, 0 when the table could not be read.
 u32 ScanAdapters(u32 all);
 
+// How many adapters a scan without all would list now, found in a table of its
+// own: the held table, its submenu and the selection stay as they are.
+u32 OfferedAdapterCount();
+
 // The selected row's position in ifTable, or NO_ROW.
 u32 SelectedRow();
 

@@ -24,9 +24,12 @@ MIB_IFROW* SelectedIfRow() {
 
 // A rescan that lists nothing is tried again after the next wait, unless the
 // selected adapter is operational: a loopback or tunnel picked from the full
-// list is never listed, and retrying would keep it from being sampled.
+// list is never listed, and retrying would keep it from being sampled. A retry
+// rebuilds the submenu only once an adapter is offered: the user may have the
+// list open, or the full one asked for with the right button.
 void Rescan() {
-  u32 listed = ScanAdapters(0) & 0xFF;
+  bool quiet = (app.rescanCountdown & RESCAN_RETRY) && !OfferedAdapterCount();
+  u32 listed = quiet ? 0 : ScanAdapters(0) & 0xFF;
   MIB_IFROW* selected = SelectedIfRow();
   bool measuring = selected && selected->dwOperStatus == MIB_IF_OPER_STATUS_OPERATIONAL;
   app.rescanCountdown = (listed || measuring) ? 0 : RESCAN_RETRY | RESCAN_PENDING;

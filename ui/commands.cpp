@@ -135,11 +135,15 @@ bool Exit(HWND window, u32, u32 modifier) {
   return true;
 }
 
-// The list the user asked for stays until a pick or the next device change:
-// a pending automatic rescan would replace it with the filtered one.
+// A Refresh that finds an adapter worth offering ends a pending automatic
+// rescan, so the list the user asked for stays until a pick or the next device
+// change. One that finds none keeps the rescan going as a retry: it picks up
+// the adapter that comes up later, and leaves the user's list alone until then.
 bool Refresh(HWND, u32, u32 modifier) {
-  app.rescanCountdown = 0;
-  ScanAdapters(modifier);
+  u32 listed = ScanAdapters(modifier) & 0xFF;
+  if (!app.rescanCountdown) return true;
+  bool offered = modifier ? OfferedAdapterCount() != 0 : listed != 0;
+  app.rescanCountdown = offered ? 0 : RESCAN_RETRY | RESCAN_PENDING;
   return true;
 }
 

@@ -141,10 +141,15 @@ void ShowAbout(HWND window) {
     MessageBoxA(window, app.cmdSettingsPath, caption, ABOUT_BOX_TYPE);
     return;
   }
+  // Without code page 932 (a system without East Asian support) the text has no
+  // wide form: the box shows its bytes as they are rather than an unfinished buffer.
   WCHAR wideText[sizeof aboutText];
   WCHAR wideCaption[sizeof caption];
-  MultiByteToWideChar(SHIFT_JIS_CODE_PAGE, 0, aboutText, -1, wideText, sizeof aboutText);
-  MultiByteToWideChar(CP_ACP, 0, caption, -1, wideCaption, sizeof caption);
+  if (!MultiByteToWideChar(SHIFT_JIS_CODE_PAGE, 0, aboutText, -1, wideText, sizeof aboutText) ||
+      !MultiByteToWideChar(CP_ACP, 0, caption, -1, wideCaption, sizeof caption)) {
+    MessageBoxA(window, aboutText, caption, ABOUT_BOX_TYPE);
+    return;
+  }
   MessageBoxW(window, wideText, wideCaption, ABOUT_BOX_TYPE);
 }
 

@@ -60,21 +60,32 @@ void OnActivateApp(HWND window, WPARAM active) {
     PaintAll(PAINT_NORMAL);
 }
 
+// No larger than the settings file accepts: a window stretched past that
+// across several monitors would be saved into a file the next start rejects.
 void OnGetMinMaxInfo(LPARAM info) {
   i32 px = i32(SettingLowByte(SET_FONT));
-  reinterpret_cast<MINMAXINFO*>(info)->ptMinTrackSize = {i32(MIN_TRACK_CELLS) * px, 2 * px + 15};
+  auto* sizes = reinterpret_cast<MINMAXINFO*>(info);
+  sizes->ptMinTrackSize = {i32(MIN_TRACK_CELLS) * px, 2 * px + 15};
+  sizes->ptMaxTrackSize = sizes->ptMaxSize = {i32(MAX_WINDOW_WIDTH), i32(MAX_WINDOW_HEIGHT)};
 }
 
 // A machine that sleeps may never wake (a flat battery): the file keeps the
 // totals counted so far. The counters are not to be trusted across the sleep.
 void OnPowerBroadcast(WPARAM event) {
-  if (event == PBT_APMSUSPEND) SaveSettings();
+  if (event == PBT_APMSUSPEND) SaveSettingsBeforeSuspend();
   if (event == PBT_APMSUSPEND || event == PBT_APMRESUMEAUTOMATIC) app.sampleCounter = WARM_UP_AFTER_POWER;
 }
 
 // A device change starts the automatic rescan, or cancels one when the option is off.
 void OnDeviceChange(WPARAM event) {
   if (event == DBT_DEVNODES_CHANGED) app.rescanCountdown = (app.optionFlags & OPT_AUTO_ADAPT) ? RESCAN_PENDING : 0;
+}
+
+// Windows is ending the session: no message box may hold it up, and the
+// window goes now, so the settings are saved before the process is ended.
+BOOL OnEndSession(HWND window) {
+  app.saveWarningDone = 1;
+  return DestroyWindow(window);
 }
 
 void OnKeepOnScreen(HWND window) {
@@ -103,7 +114,10 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       OnPaint(window);
       return HANDLED;
     case WM_QUERYENDSESSION:
-      return DestroyWindow(window);  // saves the settings before the session ends
+      return OnEndSession(window);
+    case WM_ENDSESSION:  // a forced end sends no query first
+      if (wParam) OnEndSession(window);
+      return HANDLED;
     case WM_ACTIVATEAPP:
       OnActivateApp(window, wParam);
       return HANDLED;

@@ -3,8 +3,10 @@
 One Wine prefix is shared by all tests of a run (its first start is slow);
 each test gets its own virtual X display and its own folder for the program
 and its files. Everything a session starts is ended when it closes, also
-when the test fails.
+when the test fails, and everything it leaves, Wine's own temporary files
+included, lives in one folder of the test process that goes when it ends.
 """
+import atexit
 import os
 import shutil
 import struct
@@ -16,6 +18,11 @@ import unittest
 
 EXE = os.environ.get("VELNORID_EXE", "")
 PREFIX = os.environ.get("VELNORID_WINEPREFIX", os.path.join(tempfile.gettempdir(), "velnorid-wineprefix"))
+# The temporary folder of this test process and of every program it starts:
+# Wine keeps its server's socket there, and the sessions their folders.
+RUN_FOLDER = tempfile.mkdtemp(prefix="velnorid-e2e-")
+atexit.register(shutil.rmtree, RUN_FOLDER, True)
+os.environ["TMPDIR"] = tempfile.tempdir = RUN_FOLDER
 # The program's architecture picks the loader and server, called directly;
 # scripts/wine.sh, the one place that names them, says which.
 ARCH = os.environ.get("VELNORID_WINE_ARCH", "32")
@@ -24,7 +31,10 @@ LOADER, SERVER = subprocess.run(["bash", "-c", 'source "$0" && wine_loader "$1" 
                                 capture_output=True, text=True, check=True).stdout.split()
 # The test program that sends the window what Windows sends on suspend, resume and device changes.
 SYSTEM_EVENT = os.environ.get("VELNORID_SYSTEM_EVENT", "")
-WINE_DPI = 96  # the screen's DPI in a new prefix
+# The test program that reads the text of the message boxes shown.
+MESSAGE_BOXES = os.environ.get("VELNORID_MESSAGE_BOXES", "")
+# The caption of the box that says the settings file cannot be written.
+UNSAVED_CAPTION = "Velnorid: settings not saved"
 
 
 # Wine has neither of the Japanese fonts the program names: the readouts' MS
@@ -74,7 +84,7 @@ class WineSession:
         prepare_prefix()
         # Everything of the session runs in this network namespace when one is given.
         self.inside = ["ip", "netns", "exec", netns] if netns else []
-        self.root = tempfile.mkdtemp(prefix="velnorid-e2e-")
+        self.root = tempfile.mkdtemp(prefix="session-")
         self.folder = os.path.join(self.root, folder_name)
         os.makedirs(self.folder)
         self.exe = os.path.join(self.folder, exe_name)
@@ -82,12 +92,12 @@ class WineSession:
         self.xvfb = None
         self.display = None
         self.processes = []
-        self.dpi = WINE_DPI
 
     def start_display(self):
         read_end, write_end = os.pipe()
+        # Clients reach it through its abstract socket: no folder is made for it in /tmp.
         self.xvfb = subprocess.Popen([*self.inside, "Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x800x24",
-                                      "-nolisten", "tcp"], pass_fds=(write_end,),
+                                      "-nolisten", "tcp", "-nolisten", "unix"], pass_fds=(write_end,),
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         with os.fdopen(read_end) as pipe:
@@ -180,14 +190,27 @@ class WineSession:
         return subprocess.run([*self.inside, LOADER, SYSTEM_EVENT, word], env=wine_env(self.display), timeout=60,
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode
 
-    def set_dpi(self, dpi):
-        """The screen's DPI for the programs this session starts; Wine's 96 again when it ends."""
-        if not self.display:
-            self.start_display()  # the first Wine program of a session starts its desktop: give it the display
-        subprocess.run([*self.inside, LOADER, "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels",
-                        "/t", "REG_DWORD", "/d", str(dpi), "/f"], env=wine_env(self.display), check=True,
-                       timeout=120, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.dpi = dpi
+    def message_boxes(self, caption=UNSAVED_CAPTION):
+        """The texts of the message boxes of this caption now shown."""
+        r = subprocess.run([*self.inside, LOADER, MESSAGE_BOXES, caption], env=wine_env(self.display), timeout=60,
+                           capture_output=True)
+        texts = r.stdout.decode(errors="replace").replace("\r\n", "\n").split("\n\f\n")[:-1]
+        assert len(texts) == r.returncode, (r.returncode, texts)
+        return texts
+
+    def wait_message_box(self, caption=UNSAVED_CAPTION, timeout=20):
+        """The text of the one box of this caption once it is shown."""
+        self.wait_titled(caption, timeout)
+        texts = self.message_boxes(caption)
+        assert len(texts) == 1, texts
+        return texts[0]
+
+    def dismiss(self, caption=UNSAVED_CAPTION):
+        """Presses Return in the box of this caption, as a user answers it."""
+        box = self.titled(caption)[0]
+        self.point_at(box)
+        self.xdotool("key", "Return")
+        assert not self.wait_gone(caption), "the box went away"
 
     def put_on_clipboard(self, text):
         """Text on the X clipboard, served until another program takes it over."""
@@ -203,10 +226,14 @@ class WineSession:
                            capture_output=True, timeout=10)
         return r.stdout.decode(errors="replace")
 
-    def close_program(self, process, timeout=30):
-        """Closes the program as a user would (WM_CLOSE) and waits for it to end."""
+    def ask_to_close(self):
+        """Asks the program to close as a user would (WM_CLOSE), without waiting for it."""
         subprocess.run([*self.inside, LOADER, "taskkill", "/IM", os.path.basename(self.exe)], env=wine_env(self.display),
                        timeout=60, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def close_program(self, process, timeout=30):
+        """Closes the program as a user would (WM_CLOSE) and waits for it to end."""
+        self.ask_to_close()
         process.wait(timeout=timeout)
 
     def screenshot_until(self, test, timeout=10):
@@ -242,8 +269,6 @@ class WineSession:
     def close(self):
         for p in self.processes:
             p.kill()
-        if self.dpi != WINE_DPI:
-            self.set_dpi(WINE_DPI)
         subprocess.run([SERVER, "-k"], env=wine_env(), timeout=60)
         if self.xvfb:
             self.xvfb.terminate()

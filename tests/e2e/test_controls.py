@@ -31,6 +31,14 @@ class Controls(SessionTest):
         self.program.wait(timeout=30)
         self.assertEqual(len(self.session.read_settings()), SETTINGS_SIZE)
 
+    def test_alt_f4_closes_and_saves(self):
+        self.start(settings_image(rect=(30, 40, 380, 240)))
+        self.session.xdotool("key", "alt+F4")
+        self.program.wait(timeout=30)
+        saved = self.session.read_settings()
+        self.assertEqual(len(saved), SETTINGS_SIZE)
+        self.assertEqual(struct.unpack_from("<4i", saved, 0), (30, 40, 380, 240))
+
     def test_copy_key_puts_the_readouts_on_the_clipboard(self):
         self.start()
         # Under Wine the copy reaches other programs when it replaces text already there.

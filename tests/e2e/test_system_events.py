@@ -3,7 +3,8 @@ test program, with real traffic through veth pairs as in test_real_traffic:
 suspend and resume (the readings just after only take baselines), the write
 of the settings file at suspend (it outlives a program that is then killed),
 and a device change with Auto Adapt on (the program moves to a new adapter by
-itself and counts it exactly).
+itself and counts it exactly, also when the new adapter comes up only after a
+Refresh that listed nothing).
 
 Needs root for the namespaces; without it the test reports itself skipped."""
 import os
@@ -82,6 +83,10 @@ class SystemEvents(TrafficTest):
         time.sleep(SETTLE)
         self.assertEqual(self.session.system_event("devices"), 0)
         time.sleep(4.1 + SETTLE)  # the rescan waits for the change to settle, then takes new baselines
+        self.assert_the_new_adapter_is_counted(program)
+
+    def assert_the_new_adapter_is_counted(self, program):
+        """Traffic to the new end, then a close: the saved selection and total are the new end's."""
         for _ in range(2):
             self.network.send_burst(NEW_ADDRESS)
         time.sleep(SETTLE)
@@ -93,6 +98,27 @@ class SystemEvents(TrafficTest):
         self.assertEqual(adapter_type, 6, "an Ethernet-type interface, not the loopback")
         self.assertGreater(kernel, 2 * BURST_DATAGRAMS * DATAGRAM)
         self.assertLessEqual(abs(saved_total(saved) - kernel // 1024), 1, (saved_total(saved), kernel // 1024))
+
+    def test_a_refresh_that_lists_nothing_keeps_the_automatic_pick_up(self):
+        """The watched adapter goes with a device change while the other is still
+        down; the user's Refresh lists nothing; the adapter that comes up later,
+        with no device change, is picked up and counted."""
+        program = self.start(DEFAULT_OPTIONS | OPT_AUTO_ADAPT)
+        NetworkPair.add_pair(NEW_END, NEW_PEER, NEW_ADDRESS, NEW_PEER_ADDRESS)
+        ip("-n", PROGRAM_NS, "link", "set", NEW_END, "down")  # the Wi-Fi not yet joined
+        ip("-n", PROGRAM_NS, "link", "del", PROGRAM_END)  # the dock removed
+        time.sleep(SETTLE)
+        self.assertEqual(self.session.system_event("devices"), 0)
+        time.sleep(4.1 + SETTLE)  # the rescan lists nothing: it retries
+        self.session.point_at(self.session.wait_window())
+        self.session.click(3)
+        time.sleep(0.7)
+        self.session.tap("a")  # "&Adapter"
+        time.sleep(0.5)
+        self.session.tap("r")  # "&Refresh  0 / 2 items"
+        ip("-n", PROGRAM_NS, "link", "set", NEW_END, "up")
+        time.sleep(2 * 4.1 + SETTLE)  # a retry finds it, selects it and takes baselines
+        self.assert_the_new_adapter_is_counted(program)
 
 
 if __name__ == "__main__":

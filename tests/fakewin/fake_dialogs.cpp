@@ -33,6 +33,7 @@ std::vector<fakewin::PopupRecord> popups;
 int beeps = 0;
 HWND focused = nullptr;
 INT_PTR shellResult = 2;  // file not found
+bool shiftJisRemoved = false;
 std::vector<std::string> shellOpened;
 
 std::map<UINT, HANDLE> clipboard;
@@ -177,6 +178,7 @@ HINSTANCE ShellExecuteA(HWND, LPCSTR, LPCSTR file, LPCSTR, LPCSTR, INT) {
 }
 
 int MultiByteToWideChar(UINT codePage, DWORD, LPCSTR text, int length, LPWSTR wide, int wideLength) {
+  if (codePage == 932 && shiftJisRemoved) return 0;
   size_t n = length < 0 ? strlen(text) + 1 : size_t(length);
   std::string utf16 = Convert("UTF-16LE", codePage == 932 ? "CP932" : "WINDOWS-1252", text, n);
   if (utf16.empty() && n) return 0;
@@ -225,6 +227,7 @@ void ResetDialogs() {
   beeps = 0;
   focused = nullptr;
   shellResult = 2;
+  shiftJisRemoved = false;
   shellOpened.clear();
   clipboard.clear();
   clipboardOpen = clipboardHeld = false;
@@ -253,6 +256,7 @@ void OnChooseColor(std::function<BOOL(CHOOSECOLORA&)> script) { colorScript = st
 void OnChooseFont(std::function<BOOL(CHOOSEFONTA&)> script) { fontScript = std::move(script); }
 const std::vector<PopupRecord>& Popups() { return popups; }
 void SetShellResult(INT_PTR result) { shellResult = result; }
+void RemoveShiftJis(bool removed) { shiftJisRemoved = removed; }
 std::vector<std::string> ShellOpened() { return shellOpened; }
 
 void HoldClipboard(bool heldElsewhere) { clipboardHeld = heldElsewhere; }

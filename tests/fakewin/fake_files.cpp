@@ -1,9 +1,12 @@
-// Files of the fake Win32: real host files below a test folder, with the two
+// Files of the fake Win32: real host files below a test folder, with the
 // Windows behaviours the settings file depends on: a file opened with share
-// mode 0 cannot be opened again until it is closed, and a read-only file
-// cannot be opened for writing (even by root, who could on the host).
+// mode 0 cannot be opened again until it is closed, a read-only file cannot be
+// opened for writing and no file can be made in a folder without write
+// permission (even by root, who could on the host), and the error codes of
+// each failure as Windows gives them.
 // A fuzzer that opens the settings file millions of times switches to files
 // held in a few fixed buffers instead, which behave the same way.
+#include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,6 +37,7 @@ struct OpenFile {
   StoredFile* stored = nullptr;   // or one held in memory
   DWORD position = 0;             // of the stored file
   bool canRead = false, canWrite = false;
+  bool deleteOnClose = false;
   char path[kPathSize]{};
 };
 
@@ -42,6 +46,8 @@ OpenFile openFiles[kMaxOpen];
 std::string fileRoot = "/tmp";
 char hostPath[kPathSize];
 DWORD lastError = 0;
+bool diskFull = false;
+UINT driveTypes[27];  // 'A' to 'Z', then the current directory's drive; 0 means DRIVE_FIXED
 
 // Handles are small numbers offset so that they are never null or INVALID_HANDLE_VALUE.
 constexpr uintptr_t kHandleBase = 0x1000;
@@ -91,18 +97,45 @@ Presence PresenceOf(const char* path) {
   return (st.st_mode & 0222) == 0 ? READ_ONLY : WRITABLE;
 }
 
+bool Creates(DWORD disposition) {
+  return disposition == OPEN_ALWAYS || disposition == CREATE_ALWAYS || disposition == CREATE_NEW;
+}
+
+// Root may write into any folder on the host; a Windows user may not.
+bool FolderWritable(const char* path) {
+  std::string folder(path, strrchr(path, '/') - path);
+  struct stat st;
+  return stat(folder.c_str(), &st) != 0 || (st.st_mode & 0222) != 0;
+}
+
+// The Windows error of a failed open(2).
+DWORD ErrorOfOpen(int error) {
+  switch (error) {
+    case ENOENT: return ERROR_PATH_NOT_FOUND;
+    case EROFS: return ERROR_WRITE_PROTECT;
+    case EEXIST: return ERROR_FILE_EXISTS;
+    case ENOSPC: return ERROR_DISK_FULL;
+    default: return ERROR_ACCESS_DENIED;
+  }
+}
+
 bool OpenOnHost(OpenFile& f, const char* path, DWORD access, DWORD disposition) {
   int flags = (access & GENERIC_WRITE) ? ((access & GENERIC_READ) ? O_RDWR : O_WRONLY) : O_RDONLY;
-  if (disposition == OPEN_ALWAYS || disposition == CREATE_ALWAYS) flags |= O_CREAT;
+  if (Creates(disposition)) flags |= O_CREAT;
   if (disposition == CREATE_ALWAYS) flags |= O_TRUNC;
+  if (disposition == CREATE_NEW) flags |= O_EXCL;
+  if ((flags & O_CREAT) && PresenceOf(path) == MISSING && !FolderWritable(path)) {
+    errno = EACCES;
+    return false;
+  }
   f.fd = open(path, flags, 0644);
   return f.fd >= 0;
 }
 
 // As open(2) does it: a missing file is made only when the disposition creates one.
 bool OpenInMemory(OpenFile& f, const char* path, DWORD access, DWORD disposition) {
-  bool creates = disposition == OPEN_ALWAYS || disposition == CREATE_ALWAYS;
-  f.stored = creates ? MakeStored(path) : FindStored(path);
+  errno = EACCES;
+  f.stored = Creates(disposition) ? MakeStored(path) : FindStored(path);
   if (!f.stored) return false;
   if (disposition == CREATE_ALWAYS) f.stored->size = 0;
   f.canWrite = access & GENERIC_WRITE;
@@ -137,13 +170,14 @@ long WriteStored(OpenFile& f, const void* buffer, DWORD count) {
 
 DWORD GetLastError() { return lastError; }
 
-HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD, void*, DWORD disposition, DWORD, HANDLE) {
+HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD, void*, DWORD disposition, DWORD flagsAndAttributes, HANDLE) {
   const char* path = fakewin::HostPath(name);
   for (const OpenFile& f : openFiles)
     if (f.open && strcmp(f.path, path) == 0) return Fail(ERROR_SHARING_VIOLATION);
 
   Presence presence = PresenceOf(path);
   if (presence == MISSING && disposition == OPEN_EXISTING) return Fail(ERROR_FILE_NOT_FOUND);
+  if (presence != MISSING && disposition == CREATE_NEW) return Fail(ERROR_FILE_EXISTS);
   if (presence == READ_ONLY && (access & GENERIC_WRITE)) return Fail(ERROR_ACCESS_DENIED);
 
   for (int i = 0; i < kMaxOpen; ++i) {
@@ -152,9 +186,10 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD, void*, DWORD disposition, D
     bool opened = inMemory ? OpenInMemory(f, path, access, disposition) : OpenOnHost(f, path, access, disposition);
     if (!opened) {
       f = OpenFile{};
-      return Fail(ERROR_ACCESS_DENIED);
+      return Fail(ErrorOfOpen(errno));
     }
     f.open = true;
+    f.deleteOnClose = flagsAndAttributes & FILE_FLAG_DELETE_ON_CLOSE;
     strcpy(f.path, path);
     return reinterpret_cast<HANDLE>(kHandleBase + i);
   }
@@ -170,8 +205,12 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, void*) {
 
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, void*) {
   OpenFile* f = FileOf(file);
-  long n = !f ? -1 : f->stored ? WriteStored(*f, buffer, toWrite) : long(::write(f->fd, buffer, toWrite));
+  if (f && diskFull && !f->stored) errno = ENOSPC;
+  long n = !f || (diskFull && !f->stored) ? -1
+           : f->stored                    ? WriteStored(*f, buffer, toWrite)
+                                          : long(::write(f->fd, buffer, toWrite));
   if (written) *written = n > 0 ? DWORD(n) : 0;
+  if (f && n < 0) lastError = ErrorOfOpen(errno);
   return n >= 0;
 }
 
@@ -187,8 +226,27 @@ BOOL CloseHandle(HANDLE object) {
   OpenFile* f = FileOf(object);
   if (!f) return FALSE;
   if (f->fd >= 0) close(f->fd);
+  if (f->deleteOnClose) {
+    if (f->stored) f->stored->path[0] = 0;
+    else unlink(f->path);
+  }
   *f = OpenFile{};
   return TRUE;
+}
+
+DWORD GetFileAttributesA(LPCSTR name) {
+  switch (PresenceOf(fakewin::HostPath(name))) {
+    case MISSING:
+      lastError = ERROR_FILE_NOT_FOUND;
+      return INVALID_FILE_ATTRIBUTES;
+    case READ_ONLY: return FILE_ATTRIBUTE_READONLY;
+    default: return FILE_ATTRIBUTE_NORMAL;
+  }
+}
+
+UINT GetDriveTypeA(LPCSTR root) {
+  UINT slot = root ? UINT((root[0] | 0x20) - 'a') : 26;
+  return slot < 27 && driveTypes[slot] ? driveTypes[slot] : DRIVE_FIXED;
 }
 
 namespace fakewin {
@@ -201,7 +259,13 @@ void ResetFiles() {
   for (StoredFile& f : storedFiles) f.path[0] = 0;
   inMemory = false;
   lastError = 0;
+  diskFull = false;
+  for (UINT& type : driveTypes) type = 0;
 }
+
+void FillDisk(bool full) { diskFull = full; }
+
+void SetDriveType(char drive, UINT type) { driveTypes[drive ? (drive | 0x20) - 'a' : 26] = type; }
 
 void SetFileRoot(const char* hostFolder) { fileRoot = hostFolder; }
 

@@ -26,7 +26,6 @@ std::map<HGDIOBJ, Object> objects;
 std::map<HDC, DeviceContext> contexts;
 std::vector<fakewin::GdiCall> calls;
 int selectedDeletions = 0;
-int screenDpi = 96;
 uintptr_t nextHandle = 0x100000;
 
 void* NewHandle() { return reinterpret_cast<void*>(nextHandle += 0x10); }
@@ -93,7 +92,6 @@ HFONT CreateFontIndirectA(const LOGFONTA* font) {
   return font ? static_cast<HFONT>(NewObject(FONT, font->lfHeight)) : nullptr;
 }
 
-int GetDeviceCaps(HDC dc, int index) { return LiveDC(dc) && index == LOGPIXELSY ? screenDpi : 0; }
 
 HDC CreateCompatibleDC(HDC dc) { return dc && !LiveDC(dc) ? nullptr : NewDC(); }
 
@@ -151,10 +149,7 @@ void ResetGdi() {
   contexts.clear();
   calls.clear();
   selectedDeletions = 0;
-  screenDpi = 96;
 }
-
-void SetScreenDpi(int dpi) { screenDpi = dpi; }
 
 const std::vector<GdiCall>& GdiCalls() { return calls; }
 void ClearGdiCalls() { calls.clear(); }

@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "fakewin/fake_windows.h"
 
@@ -16,6 +17,7 @@ int coInitializeCalls = 0;
 int coUninitializeCalls = 0;
 int imeDisableCalls = 0;
 DWORD commonControlClasses = 0;
+std::string moduleFileName = "C:\\Tools\\Velnorid.exe";
 const HMODULE USER32 = reinterpret_cast<HMODULE>(0x7E000000);
 
 // Has the real function's type: the program calls it through that type.
@@ -27,6 +29,39 @@ BOOL WINAPI FakeSetProcessDPIAware() {
 }  // namespace
 
 LPSTR GetCommandLineA() { return commandLine.get(); }
+
+// As Windows XP does it: a name that does not fit is cut to the buffer, without its NUL.
+DWORD GetModuleFileNameA(HMODULE, LPSTR name, DWORD size) {
+  DWORD length = DWORD(moduleFileName.size());
+  if (length >= size) {
+    memcpy(name, moduleFileName.data(), size);
+    return size;
+  }
+  memcpy(name, moduleFileName.c_str(), length + 1);
+  return length;
+}
+
+// The texts of the errors a settings file meets, as Windows words them.
+DWORD FormatMessageA(DWORD flags, LPCVOID, DWORD id, DWORD, LPSTR buffer, DWORD size, void*) {
+  struct ErrorText {
+    DWORD id;
+    const char* text;
+  };
+  static constexpr ErrorText texts[]{
+      {ERROR_PATH_NOT_FOUND, "The system cannot find the path specified.\r\n"},
+      {ERROR_ACCESS_DENIED, "Access is denied.\r\n"},
+      {ERROR_WRITE_PROTECT, "The media is write protected.\r\n"},
+      {ERROR_DISK_FULL, "There is not enough space on the disk.\r\n"},
+  };
+  if (flags != (FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS)) return 0;
+  for (const ErrorText& t : texts) {
+    DWORD length = DWORD(strlen(t.text));
+    if (t.id != id || length >= size) continue;
+    memcpy(buffer, t.text, length + 1);
+    return length;
+  }
+  return 0;
+}
 
 int GetSystemMetrics(int index) { return index == SM_NETWORK ? (network ? 3 : 2) : 0; }
 
@@ -78,6 +113,7 @@ void Reset() {
   ResetGdi();
   ResetUser();
   commandLine.reset(new char[1]{});
+  moduleFileName = "C:\\Tools\\Velnorid.exe";
 }
 
 void SetNetwork(bool present) { network = present; }
@@ -86,6 +122,8 @@ int CoInitializeCalls() { return coInitializeCalls; }
 int CoUninitializeCalls() { return coUninitializeCalls; }
 DWORD CommonControlClasses() { return commonControlClasses; }
 int ImeDisableCalls() { return imeDisableCalls; }
+
+void SetModuleFileName(const char* windowsName) { moduleFileName = windowsName; }
 
 void SetCommandLine(const char* text) {
   size_t size = strlen(text) + 1;

@@ -216,7 +216,6 @@ HDC GetDC(HWND window) {
   return w->dc;
 }
 
-int ReleaseDC(HWND, HDC dc) { return dc != nullptr; }
 
 HDC BeginPaint(HWND window, PAINTSTRUCT* paint) {
   *paint = PAINTSTRUCT{};

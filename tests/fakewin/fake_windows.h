@@ -173,23 +173,39 @@ int wsprintfA(LPSTR out, LPCSTR format, ...);
 // ---- Errors ----
 constexpr DWORD NO_ERROR = 0;
 constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
+constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
 constexpr DWORD ERROR_ACCESS_DENIED = 5;
 constexpr DWORD ERROR_INVALID_HANDLE = 6;
 constexpr DWORD ERROR_INVALID_DATA = 13;
+constexpr DWORD ERROR_WRITE_PROTECT = 19;
 constexpr DWORD ERROR_SHARING_VIOLATION = 32;
+constexpr DWORD ERROR_FILE_EXISTS = 80;
+constexpr DWORD ERROR_DISK_FULL = 112;
 constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
 DWORD GetLastError();
+constexpr DWORD FORMAT_MESSAGE_IGNORE_INSERTS = 0x200;
+constexpr DWORD FORMAT_MESSAGE_FROM_SYSTEM = 0x1000;
+// The system's text of an error code, as Windows words it, with its line end.
+DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD id, DWORD language, LPSTR buffer, DWORD size, void* args);
 
 // ---- Files ----
 #define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
 constexpr DWORD INVALID_SET_FILE_POINTER = 0xFFFFFFFF;
 constexpr DWORD GENERIC_READ = 0x80000000;
 constexpr DWORD GENERIC_WRITE = 0x40000000;
+constexpr DWORD CREATE_NEW = 1;
 constexpr DWORD CREATE_ALWAYS = 2;
 constexpr DWORD OPEN_EXISTING = 3;
 constexpr DWORD OPEN_ALWAYS = 4;
+constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x1;
 constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+constexpr DWORD FILE_FLAG_DELETE_ON_CLOSE = 0x04000000;
+constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
 constexpr DWORD FILE_BEGIN = 0;
+constexpr UINT DRIVE_REMOVABLE = 2;
+constexpr UINT DRIVE_FIXED = 3;
+constexpr UINT DRIVE_REMOTE = 4;
+constexpr UINT DRIVE_RAMDISK = 6;
 
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD shareMode, void* security, DWORD disposition,
                    DWORD attributes, HANDLE templateFile);
@@ -197,9 +213,13 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, void* over
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, void* overlapped);
 DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD method);
 BOOL CloseHandle(HANDLE object);
+DWORD GetFileAttributesA(LPCSTR name);
+// A null root asks for the current directory's drive.
+UINT GetDriveTypeA(LPCSTR root);
 
 // ---- Process ----
 LPSTR GetCommandLineA();
+DWORD GetModuleFileNameA(HMODULE module, LPSTR name, DWORD size);
 [[noreturn]] void ExitProcess(UINT exitCode);
 constexpr int SM_NETWORK = 63;
 int GetSystemMetrics(int index);
@@ -267,6 +287,7 @@ constexpr UINT WM_SETTEXT = 0x000C;
 constexpr UINT WM_PAINT = 0x000F;
 constexpr UINT WM_CLOSE = 0x0010;
 constexpr UINT WM_QUERYENDSESSION = 0x0011;
+constexpr UINT WM_ENDSESSION = 0x0016;
 constexpr UINT WM_QUIT = 0x0012;
 constexpr UINT WM_ACTIVATEAPP = 0x001C;
 constexpr UINT WM_GETMINMAXINFO = 0x0024;
@@ -339,7 +360,6 @@ BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void PostQuitMessage(int exitCode);
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 HDC GetDC(HWND window);  // null: the screen's
-int ReleaseDC(HWND window, HDC dc);
 HDC BeginPaint(HWND window, PAINTSTRUCT* paint);
 BOOL EndPaint(HWND window, const PAINTSTRUCT* paint);
 BOOL SetLayeredWindowAttributes(HWND window, COLORREF key, BYTE alpha, DWORD flags);
@@ -362,7 +382,11 @@ HWND GetLastActivePopup(HWND window);
 HWND SetFocus(HWND window);
 constexpr UINT MB_ICONEXCLAMATION = 0x30;
 constexpr UINT MB_ICONINFORMATION = 0x40;
+constexpr UINT MB_OK = 0;
+constexpr UINT MB_ICONWARNING = 0x30;
 constexpr UINT MB_SYSTEMMODAL = 0x1000;
+constexpr UINT MB_SETFOREGROUND = 0x10000;
+constexpr UINT MB_TOPMOST = 0x40000;
 BOOL MessageBeep(UINT type);
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
@@ -524,8 +548,6 @@ COLORREF SetTextColor(HDC dc, COLORREF color);
 BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int length);
 BOOL Polyline(HDC dc, const POINT* points, int count);
 BOOL BitBlt(HDC to, int x, int y, int cx, int cy, HDC from, int x1, int y1, DWORD rop);
-constexpr int LOGPIXELSY = 90;
-int GetDeviceCaps(HDC dc, int index);
 
 // ---- Controls for the tests ----
 namespace fakewin {
@@ -552,6 +574,15 @@ const BYTE* MemoryFileBytes(const char* windowsName, size_t& size);
 
 // The text GetCommandLineA returns; the program may write into it, as on Windows.
 void SetCommandLine(const char* text);
+// The program's file as GetModuleFileNameA tells it ("C:\\Tools\\Velnorid.exe" until set).
+void SetModuleFileName(const char* windowsName);
+// From now on until Reset, writes to host files fail and write nothing, as on a full disk.
+void FillDisk(bool full);
+// What GetDriveTypeA tells of a drive letter, or of the current directory's drive for 0;
+// every drive is DRIVE_FIXED until set.
+void SetDriveType(char drive, UINT type);
+// Code page 932 missing, as on a system without East Asian support: MultiByteToWideChar fails for it.
+void RemoveShiftJis(bool removed);
 
 // ---- Time and keys ----
 void SetTick(DWORD tick);
@@ -715,8 +746,6 @@ int LiveGdiObjects();
 int SelectedObjectDeletions();
 // The object of the given kind ("pen", "font", "brush", "bitmap") selected into dc.
 HGDIOBJ SelectedObject(HDC dc, const char* kind);
-// The screen's DPI as GetDeviceCaps tells it (96 until set).
-void SetScreenDpi(int dpi);
 // The colour a pen or brush was made with, the height of a font.
 LONG ObjectValue(HGDIOBJ object);
 // The device context of a window, as GetDC would give it.

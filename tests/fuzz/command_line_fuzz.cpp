@@ -1,5 +1,6 @@
 // Any bytes as the command line: reading it and cutting the settings path
-// stay inside the text, and every pointer set points into it.
+// stay inside the text, and every pointer set points into it, or into the
+// program's path as the system gives it.
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -18,10 +19,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const char* end = begin + text.size();
   auto inside = [&](const char* p) { return p >= begin && p < end; };
   if (!found) return 0;
-  if (!inside(app.exePath) || !inside(app.extPtr) || app.extPtr + 3 >= end) abort();
+  // The program's path is in the text, or, for a text without ".exe", the system's name of the program's file.
+  bool inText = inside(app.exePath);
+  const char* pathEnd = inText ? end : app.modulePath + sizeof app.modulePath;
+  if (!inText && app.exePath != app.modulePath) abort();
+  if (app.extPtr <= app.exePath || app.extPtr + 3 >= pathEnd) abort();
   if (flags & ~0x7Fu) abort();
   if (app.cmdSettingsPath) {
-    if (!inside(app.cmdSettingsPath) || app.cmdSettingsPath < app.extPtr) abort();
+    if (!inside(app.cmdSettingsPath) || (inText && app.cmdSettingsPath < app.extPtr)) abort();
     CutSettingsPath();
     size_t length = strlen(app.cmdSettingsPath);
     if (length && (app.cmdSettingsPath[length - 1] == ' ' || app.cmdSettingsPath[length - 1] == '"')) abort();

@@ -53,10 +53,15 @@ TEST_F(CommandLineTest, SettingsPathsByDriveOrNetwork) {
   EXPECT_EQ(Path(), "C:\\x.qnf");
 }
 
-TEST_F(CommandLineTest, NoProgramExtensionMeansNoStart) {
-  EXPECT_EQ(Flags("graph /r"), 0xFFFFu);
+TEST_F(CommandLineTest, WithoutProgramExtensionThePathComesFromTheSystem) {
+  // Typed at a prompt: the options follow the program's name as typed, even one with a slash in it.
+  EXPECT_EQ(Flags("C:/Tools/graph /r"), START_RESET);
+  EXPECT_EQ(Flags("\"C:/My Tools/graph\" /t/r"), START_COLORKEY | START_RESET);
+  EXPECT_EQ(Flags("graph"), 0u);
   EXPECT_EQ(Flags("C:\\tools.exed\\graph.exe /r"), START_RESET);
-  EXPECT_STREQ(app.extPtr, "exe /r");
+  EXPECT_STREQ(app.extPtr, "exe /r");  // found in the command line: used as before
+  fakewin::SetModuleFileName("");
+  EXPECT_EQ(Flags("graph /r"), 0xFFFFu);
 }
 
 TEST_F(CommandLineTest, EndsOfTextAreNeverReadPast) {

@@ -97,27 +97,40 @@ TEST_F(CommandsTest, AdapterChosenAgain) {
   EXPECT_EQ(app.adapterSlot, 0u);
 }
 
-TEST_F(CommandsTest, RefreshWithTheModifierListsEverything) {
+TEST_F(CommandsTest, RefreshKeepsTheAutomaticPickUpUntilAnAdapterIsOffered) {
   Pick(IDM_REFRESH, true);
   EXPECT_EQ(MenuText(IDM_REFRESH), "&Refresh  2 / 2 items");
   Pick(IDM_REFRESH);
   EXPECT_EQ(MenuText(IDM_REFRESH), "&Refresh  1 / 2 items");
 
-  // Nothing selected and only loopback and a tunnel up: after a device change
-  // the automatic rescan lists nothing and would retry every wait. The full
-  // list the user then asks for stays, ticks after.
-  fakewin::SetInterfaces({fakewin::MakeInterface(1, IF_TYPE_SOFTWARE_LOOPBACK, true, "lo"),
-                          fakewin::MakeInterface(2, IF_TYPE_TUNNEL, true, "tun"),
-                          fakewin::MakeInterface(3, IF_TYPE_ETHERNET_CSMACD, false, "eth")});
-  app.adapterSlot = NO_ADAPTER;
+  // The watched adapter went with a device change while the other is still
+  // down: the automatic rescan lists nothing and retries. A Refresh with
+  // either button keeps the retry; the list the user asked for stays while
+  // nothing comes up, and the adapter that comes up is picked and watched.
   app.optionFlags |= OPT_AUTO_ADAPT;
+  for (bool rightButton : {false, true}) {
+    fakewin::SetInterfaces({fakewin::MakeInterface(1, IF_TYPE_SOFTWARE_LOOPBACK, true, "lo"),
+                            fakewin::MakeInterface(2, IF_TYPE_TUNNEL, true, "tun"),
+                            fakewin::MakeInterface(3, IF_TYPE_ETHERNET_CSMACD, false, "wifi")});
+    app.adapterSlot = NO_ADAPTER;
+    Send(WM_DEVICECHANGE, DBT_DEVNODES_CHANGED);
+    for (int i = 0; i < 5; ++i) SampleTick(window, WM_TIMER, SAMPLE_TIMER_ID, 0);
+    EXPECT_EQ(app.rescanCountdown, RESCAN_RETRY | RESCAN_PENDING);
+    Pick(IDM_REFRESH, rightButton);
+    EXPECT_EQ(MenuText(IDM_REFRESH), rightButton ? "&Refresh  2 / 3 items" : "&Refresh  0 / 3 items");
+    for (int i = 0; i < 20; ++i) SampleTick(window, WM_TIMER, SAMPLE_TIMER_ID, 0);
+    EXPECT_EQ(AdapterItems().size(), rightButton ? 3u : 0u) << "a retry that finds nothing leaves the list alone";
+    EXPECT_EQ(app.rescanCountdown & RESCAN_RETRY, RESCAN_RETRY) << rightButton;
+    fakewin::Interfaces()[2].dwOperStatus = MIB_IF_OPER_STATUS_OPERATIONAL;
+    for (int i = 0; i < 5; ++i) SampleTick(window, WM_TIMER, SAMPLE_TIMER_ID, 0);
+    EXPECT_EQ(app.adapterSlot, 2u) << rightButton;
+    EXPECT_EQ(app.rescanCountdown, 0u);
+    EXPECT_EQ(MenuText(IDM_REFRESH), "&Refresh  1 / 3 items");
+  }
+  // A Refresh that offers an adapter ends the pending rescan: the user picks from it.
   Send(WM_DEVICECHANGE, DBT_DEVNODES_CHANGED);
-  for (int i = 0; i < 5; ++i) SampleTick(window, WM_TIMER, SAMPLE_TIMER_ID, 0);
-  EXPECT_EQ(app.rescanCountdown, RESCAN_RETRY | RESCAN_PENDING);
   Pick(IDM_REFRESH, true);
-  for (int i = 0; i < 20; ++i) SampleTick(window, WM_TIMER, SAMPLE_TIMER_ID, 0);
-  EXPECT_EQ(MenuText(IDM_REFRESH), "&Refresh  2 / 3 items");
-  EXPECT_EQ(AdapterItems().size(), 3u);
+  EXPECT_EQ(app.rescanCountdown, 0u);
 }
 
 TEST_F(CommandsTest, SettingDialogResults) {

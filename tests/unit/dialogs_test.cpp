@@ -3,6 +3,7 @@
 #include "app/program_path.h"
 #include "display/painter.h"
 #include "res/resource.h"
+#include "app/texts.h"
 #include "test_support.h"
 #include "ui/main_window.h"
 
@@ -189,6 +190,12 @@ TEST_F(DialogsTest, AboutBoxSitsBesideTheWindowAndNamesTheSettingsFile) {
   EXPECT_EQ(box.rect.left, 103);
   EXPECT_EQ(box.rect.top, 205);
   EXPECT_EQ(box.icon, app.appIcon);
+
+  // Without code page 932 the text shows as its bytes, never as a buffer left unwritten.
+  fakewin::RemoveShiftJis(true);
+  ShowAbout(owner);
+  EXPECT_EQ(fakewin::Popups().back().text, aboutText);
+  fakewin::RemoveShiftJis(false);
 
   char path[] = "D:\\cfg\\a.qnf";
   app.cmdSettingsPath = path;

@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include "app/program_path.h"
+#include "app/settings_file.h"
 #include "display/painter.h"
 #include "measure/sampler.h"
 #include "test_support.h"
@@ -99,7 +100,7 @@ TEST_F(MainWindowTest, AppearanceFromOpacityAndModes) {
   }
 }
 
-TEST_F(MainWindowTest, MinimumTrackSizeFollowsTheFontHeight) {
+TEST_F(MainWindowTest, TrackSizesFollowTheFontAndTheSettingsFile) {
   Create();
   MINMAXINFO info{};
   for (uint32_t font : {17u, 0x811u}) {
@@ -108,6 +109,10 @@ TEST_F(MainWindowTest, MinimumTrackSizeFollowsTheFontHeight) {
     EXPECT_EQ(info.ptMinTrackSize.x, 272);
     EXPECT_EQ(info.ptMinTrackSize.y, 49);
   }
+  // No larger than a settings file may hold: the next start would throw the file away.
+  EXPECT_EQ(info.ptMaxTrackSize.x, 3940);
+  EXPECT_EQ(info.ptMaxTrackSize.y, 2400);
+  EXPECT_EQ(info.ptMaxSize.x, 3940);
 }
 
 TEST_F(MainWindowTest, PowerAndDeviceNotifications) {
@@ -138,19 +143,40 @@ TEST_F(MainWindowTest, PowerAndDeviceNotifications) {
 TEST_F(MainWindowTest, CloseSavesTheSettingsAndEndsTheLoop) {
   Create();
   app.totalRecvKiB = 4321;
+  // Stretched past what the file accepts by other means than the frame: saved at the largest size it takes.
+  app.windowRect = {-100, 0, 4900, 2600};
   Send(WM_CLOSE);
   EXPECT_FALSE(fakewin::WindowExists(app.mainWindow));
   EXPECT_TRUE(fakewin::QuitPosted());
   Bytes file = ReadFile("C:\\Velnorid.qnf");
   ASSERT_EQ(file.size(), 220u);
   EXPECT_EQ(GetU32(file, 20), 4321u);
+  EXPECT_EQ(int32_t(GetU32(file, 8)), -100 + 3940);
+  EXPECT_EQ(GetU32(file, 12), 2400u);
+  app = AppState{};
+  StartedAs("C:\\Velnorid.exe");
+  LoadSettings();
+  EXPECT_EQ(app.totalRecvKiB, 4321u) << "the next start takes the file";
 }
 
-TEST_F(MainWindowTest, EndOfSessionDestroysTheWindowAtOnce) {
+TEST_F(MainWindowTest, EndOfSessionDestroysTheWindowAtOnceAndShowsNothing) {
   Create();
   EXPECT_EQ(Send(WM_QUERYENDSESSION), TRUE);
   EXPECT_FALSE(fakewin::WindowExists(app.mainWindow));
   EXPECT_EQ(ReadFile("C:\\Velnorid.qnf").size(), 220u);
+
+  // A forced end sends no query: the end itself saves. A box would hold up either.
+  for (UINT message : {WM_QUERYENDSESSION, WM_ENDSESSION}) {
+    TearDown();
+    SetUp();
+    Create();
+    fakewin::FillDisk(true);
+    Send(WM_ENDSESSION, FALSE);  // the end was called off
+    EXPECT_TRUE(fakewin::WindowExists(app.mainWindow));
+    Send(message, TRUE);
+    EXPECT_FALSE(fakewin::WindowExists(app.mainWindow)) << message;
+    EXPECT_TRUE(fakewin::Popups().empty()) << message;
+  }
 }
 
 TEST_F(MainWindowTest, MovesAreCheckedAfterwardsThroughAPostedMessage) {

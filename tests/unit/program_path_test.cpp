@@ -21,11 +21,17 @@ TEST_F(ProgramPathTest, FindsTheFirstDotExeThatEndsAWord) {
   EXPECT_EQ(Located("graph.ExE /ad"), "graph.ExE");
   EXPECT_EQ(Located("C:\\tools.exed\\graph.exe"), "C:\\tools.exed\\graph.exe");
   EXPECT_EQ(Located("x.exe\x02y"), "x.exe");
-  EXPECT_EQ(Located("graph /r"), "(none)");
-  EXPECT_EQ(Located("graph.ex"), "(none)");
-  EXPECT_EQ(Located("graph.exf"), "(none)");
-  EXPECT_EQ(Located(""), "(none)");
-  EXPECT_EQ(Located("\""), "(none)");
+  // Without ".exe" the system's name of the program's file, up to its last dot.
+  fakewin::SetModuleFileName("C:\\My.exe Tools\\Velnorid.EXE");
+  for (const char* typed : {"graph /r", "graph.ex", "graph.exf", "", "\""})
+    EXPECT_EQ(Located(typed), "C:\\My.exe Tools\\Velnorid.EXE") << typed;
+  EXPECT_STREQ(ProgramPathWithExtension("qnf"), "C:\\My.exe Tools\\Velnorid.qnf");
+  EXPECT_STREQ(GetCommandLineA(), "\"");  // the command line is left as it was
+  for (const std::string& system : {std::string("C:\\Tools\\Velnorid"), std::string("C:\\Tools\\Velnorid.exe.bak"),
+                                    std::string(), std::string(MAX_PATH, 'x').append(".exe")}) {
+    fakewin::SetModuleFileName(system.c_str());
+    EXPECT_EQ(Located("graph /r"), "(none)") << system;
+  }
 }
 
 TEST_F(ProgramPathTest, ExtensionIsWrittenInPlaceAndCutsTheRest) {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "app/texts.h"
 #include "test_support.h"
 
 namespace {
@@ -156,9 +157,11 @@ TEST_F(SettingsFileTest, ReadOnlyFileIsLoadedButNotWritten) {
   EXPECT_EQ(app.totalRecvKiB, 1234u);
 
   app.totalRecvKiB = 5;
+  CheckSettingsWritable();
   SaveSettings();
   EXPECT_EQ(ReadFile(SETTINGS), file);
   EXPECT_EQ(fakewin::OpenFileCount(), 0);
+  EXPECT_TRUE(fakewin::Popups().empty()) << "a file made read-only is the user's choice";
 }
 
 TEST_F(SettingsFileTest, FileHeldOpenElsewhereIsSkippedSilently) {
@@ -170,6 +173,79 @@ TEST_F(SettingsFileTest, FileHeldOpenElsewhereIsSkippedSilently) {
   SaveSettings();
   CloseHandle(other);
   EXPECT_EQ(GetU32(ReadFile(SETTINGS), 20), 1234u);
+  EXPECT_TRUE(fakewin::Popups().empty());
+}
+
+TEST_F(SettingsFileTest, AFileThatCannotBeWrittenIsSaidOncePerRun) {
+  struct Case {
+    const char* what;
+    const char* program;
+    bool readOnlyFolder, fullDisk, knownAtStart;
+    const char* reason;
+  } cases[] = {
+      {"a folder the user cannot write", PROGRAM, true, false, true, "Access is denied."},
+      {"a folder that is not there", "C:\\GONE\\GRAPH.EXE", false, false, true,
+       "The system cannot find the path specified."},
+      {"a full disk", PROGRAM, false, true, false, "There is not enough space on the disk."},
+  };
+  for (const Case& c : cases) {
+    TearDown();
+    SetUp();
+    StartedAs(c.program);
+    if (c.readOnlyFolder) MakeReadOnly("C:\\TOOLS");
+    fakewin::FillDisk(c.fullDisk);
+    CheckSettingsWritable();
+    EXPECT_EQ(fakewin::Popups().size(), c.knownAtStart ? 1u : 0u) << c.what;
+    EXPECT_FALSE(FileExists(SettingsFileName())) << c.what << ": the check leaves no file behind";
+    app.totalRecvKiB = 77;
+    SaveSettings();
+    SaveTick(nullptr, 0, 0, 0);
+    ASSERT_EQ(fakewin::Popups().size(), 1u) << c.what << ": said once, whichever save fails next";
+    const fakewin::PopupRecord& box = fakewin::Popups()[0];
+    EXPECT_EQ(box.caption, unwritableCaption) << c.what;
+    for (const char* part : {SettingsFileName(), c.reason, "/C:\\"})
+      EXPECT_NE(box.text.find(part), std::string::npos) << c.what << " lacks " << part << " in " << box.text;
+    EXPECT_NE(app.totalsInFile[0], 77u) << c.what << ": a failed save leaves the hourly one to try again";
+  }
+
+  // A file that can be written: the check changes nothing and leaves no file where there was none.
+  TearDown();
+  SetUp();
+  CheckSettingsWritable();
+  EXPECT_FALSE(FileExists(SETTINGS));
+  WriteFile(SETTINGS, MarkedFile());
+  CheckSettingsWritable();
+  EXPECT_EQ(ReadFile(SETTINGS), MarkedFile());
+  SaveSettings();
+  EXPECT_EQ(ReadFile(SETTINGS).size(), 220u);
+  EXPECT_TRUE(fakewin::Popups().empty());
+}
+
+TEST_F(SettingsFileTest, SavesWhileRunningGoToLocalDisksOnly) {
+  // A share that cannot be reached would hold the window each hour; the save at close still tries it.
+  struct Case {
+    const char* path;
+    char drive;
+    UINT type;
+    bool written;
+  } cases[] = {{"C:\\TOOLS\\v.qnf", 'C', DRIVE_FIXED, true},  {"C:\\TOOLS\\v.qnf", 'C', DRIVE_REMOVABLE, true},
+               {"N:\\v.qnf", 'N', DRIVE_REMOTE, false},        {"\\\\server\\v.qnf", 'C', DRIVE_FIXED, false},
+               {"v.qnf", 0, DRIVE_REMOTE, false},                {"v.qnf", 'C', DRIVE_REMOTE, true}};
+  for (const Case& c : cases) {
+    TearDown();
+    SetUp();
+    std::string path = c.path;
+    app.cmdSettingsPath = path.data();
+    MakeFolder(c.path[0] == 'N' ? "N:\\" : "\\\\server");
+    fakewin::SetDriveType(c.drive, c.type);
+    app.totalSentKiB = 5;
+    SaveTick(nullptr, 0, 0, 0);
+    EXPECT_EQ(FileExists(c.path), c.written) << c.path << " hourly";
+    SaveSettingsBeforeSuspend();
+    EXPECT_EQ(FileExists(c.path), c.written) << c.path << " at suspend";
+    SaveSettings();
+    EXPECT_TRUE(FileExists(c.path)) << c.path << " at close";
+  }
 }
 
 TEST_F(SettingsFileTest, CommandLinePathIsTheOnlyFileUsed) {
@@ -209,21 +285,18 @@ TEST_F(SettingsFileTest, SettingsOutsideTheirRangesGoBackToTheirDefaults) {
 }
 
 TEST_F(SettingsFileTest, FontHeightIsBroughtIntoTheFontRange) {
-  // Up to the picker's 20 points at the screen's DPI, never less than 33 pixels.
+  // From 7 pixels up to the picker's 20 points at 480 dpi, 133 pixels, whatever this run's DPI:
+  // a run without DPI awareness is told 96 dpi (as the fake tells) and keeps a 40-pixel font picked at 144.
   struct Case {
-    int dpi;
     int32_t stored, loaded;
-  } cases[] = {{96, -17, -17},  {96, 12, 12},   {96, -7, -7},     {96, 33, 33},         {96, -34, -33},
-               {96, -200, -33}, {96, -6, -7},   {96, 0, -7},      {96, 256, 33},        {96, INT32_MIN, -33},
-               {120, -34, -33}, {144, -40, -40}, {144, -41, -40}, {144, 40, 40},        {192, -53, -53},
-               {192, -54, -53}, {192, -200, -53}, {144, -6, -7},  {192, INT32_MIN, -53}};
+  } cases[] = {{-17, -17}, {12, 12},     {-7, -7},    {-40, -40},   {40, 40},      {-133, -133},
+               {-134, -133}, {-200, -133}, {-6, -7},  {0, -7},      {256, 133},    {INT32_MIN, -133}};
   for (const Case& c : cases) {
-    fakewin::SetScreenDpi(c.dpi);
     Bytes file = MarkedFile();
     PutU32(file, 160, c.stored);
     PutU32(file, 176, 700);
     ASSERT_TRUE(Loaded(file));
-    EXPECT_EQ(app.logFont.lfHeight, c.loaded) << c.stored << " at " << c.dpi << " dpi";
+    EXPECT_EQ(app.logFont.lfHeight, c.loaded) << c.stored;
     EXPECT_EQ(app.logFont.lfWeight, 700);
   }
   Bytes file = MarkedFile();

@@ -183,7 +183,8 @@ TEST_F(StartUpTest, EarlyEndsTouchNothing) {
   EXPECT_EQ(fakewin::DpiAwareCalls(), 0);
   fakewin::SetNetwork(true);
 
-  EXPECT_EQ(Run("C:\\Tools\\Velnorid /r"), 0u);  // no program extension
+  fakewin::SetModuleFileName("");
+  EXPECT_EQ(Run("C:\\Tools\\Velnorid /r"), 0u);  // no program extension, and none from the system
   EXPECT_EQ(fakewin::DpiAwareCalls(), 0);
 
   WriteFile(SETTINGS, StoredSettings());
