@@ -22,8 +22,8 @@ constexpr u32 settingFlagBits[SETTING_COUNT]{0, 0, SETTING_FLAG, SETTING_FLAG};
 // Drives whose files are written while the program runs.
 constexpr UINT localDriveTypes[]{DRIVE_FIXED, DRIVE_REMOVABLE, DRIVE_RAMDISK};
 
-constexpr u32 WARNING_SIZE = 2048;
-constexpr u32 WARNING_PATH_LIMIT = 1024;  // room is kept for the reason and the advice
+constexpr u32 REASON_SIZE = 256;
+constexpr u32 WSPRINTF_LIMIT = 1024;  // wsprintfA writes no more
 constexpr UINT WARNING_BOX_TYPE = MB_OK | MB_ICONWARNING | MB_SETFOREGROUND | MB_TOPMOST;
 
 // Unsigned differences, so a rectangle turned inside out fails too.
@@ -70,11 +70,15 @@ void NoteTotalsInFile() {
   app.totalsInFile[1] = app.totalSentKiB;
 }
 
+// The file is opened without sharing, for the moment of one read or write.
+HANDLE OpenSettingsFile(DWORD access, DWORD disposition, DWORD flags = 0) {
+  return CreateFileA(SettingsFileName(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL | flags, nullptr);
+}
+
 // Returns 0 when the 220 bytes are written, else the system's error code.
 DWORD WriteSettingsFile() {
   FitWindowIntoFile();
-  HANDLE file = CreateFileA(SettingsFileName(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                            nullptr);
+  HANDLE file = OpenSettingsFile(GENERIC_WRITE, OPEN_ALWAYS);
   if (file == INVALID_HANDLE_VALUE) return GetLastError();
   DWORD written = 0, error = 0;
   if (!WriteFile(file, &Image(), SETTINGS_FILE_SIZE, &written, nullptr))
@@ -96,28 +100,12 @@ bool ExpectedFailure(DWORD error) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
 }
 
-// Appends as much of text as fits, at most limit bytes, and keeps the NUL.
-struct TextBuffer {
-  char* at;
-  char* end;  // the place of the last NUL
-  void Append(const char* text, u32 limit = WARNING_SIZE) {
-    for (; *text && limit && at < end; --limit) *at++ = *text++;
-    *at = 0;
-  }
-};
-
-// The system's words for the error, without their line end.
-void AppendReason(TextBuffer& text, DWORD error) {
-  DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-                                text.at, DWORD(text.end - text.at), nullptr);
-  if (!length) {
-    char code[24];
-    wsprintfA(code, "Error %u.", unsigned(error));
-    text.Append(code);
-    return;
-  }
-  text.at += length;
-  while (length-- && (text.at[-1] == '\r' || text.at[-1] == '\n' || text.at[-1] == ' ')) *--text.at = 0;
+// The system's words for the error on one line: its line breaks, the last
+// included, become blanks.
+void ReasonOf(DWORD error, char (&reason)[REASON_SIZE]) {
+  constexpr DWORD flags = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK;
+  if (!FormatMessageA(flags, nullptr, error, 0, reason, REASON_SIZE, nullptr))
+    wsprintfA(reason, "Error %u.", unsigned(error));
 }
 
 // Once per run, never while Windows ends the session: where the file is, why
@@ -125,13 +113,10 @@ void AppendReason(TextBuffer& text, DWORD error) {
 void WarnSettingsNotWritable(DWORD error) {
   if (app.saveWarningDone || ExpectedFailure(error)) return;
   app.saveWarningDone = 1;  // before the box: timers go on inside it
-  char message[WARNING_SIZE];
-  TextBuffer text{message, message + sizeof message - 1};
-  text.Append(unwritableLead);
-  text.Append(SettingsFileName(), WARNING_PATH_LIMIT);
-  text.Append("\n\n");
-  AppendReason(text, error);
-  text.Append(unwritableAdvice);
+  char reason[REASON_SIZE];
+  ReasonOf(error, reason);
+  char message[WSPRINTF_LIMIT];  // a path too long to show whole is cut there
+  wsprintfA(message, unwritableMessage, SettingsFileName(), reason);
   MessageBoxA(nullptr, message, unwritableCaption, WARNING_BOX_TYPE);
 }
 
@@ -155,8 +140,7 @@ const char* SettingsFileName() {
 }
 
 void LoadSettings() {
-  HANDLE file = CreateFileA(SettingsFileName(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                            nullptr);
+  HANDLE file = OpenSettingsFile(GENERIC_READ, OPEN_EXISTING);
   if (file == INVALID_HANDLE_VALUE) return;
   SettingsHeader header;
   DWORD got = 0;
@@ -172,13 +156,11 @@ void LoadSettings() {
 }
 
 void CheckSettingsWritable() {
-  const char* name = SettingsFileName();
   // A file that is there is opened for writing and left as it is; one that is
   // not is made and goes again when closed.
-  HANDLE file = CreateFileA(name, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = OpenSettingsFile(GENERIC_WRITE, OPEN_EXISTING);
   if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND)
-    file = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE,
-                       nullptr);
+    file = OpenSettingsFile(GENERIC_WRITE, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE);
   if (file == INVALID_HANDLE_VALUE)
     WarnSettingsNotWritable(GetLastError());
   else

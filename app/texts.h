@@ -30,12 +30,11 @@ constexpr char popupCaptions[CAPTION_COUNT][16]{"Select Font",    "Back Color", 
                                                 "Total Recieved", "Total Sent Val.", "Maximam Value",
                                                 "Average Value"};
 
-// The message of a settings file that cannot be written: the lead, the file's
-// path, the system's reason, then what to do.
+// The message of a settings file that cannot be written: the file's path, the
+// system's reason, then what to do.
 constexpr char unwritableCaption[] = "Velnorid: settings not saved";
-constexpr char unwritableLead[] = "Velnorid cannot write its settings file\n\n";
-constexpr char unwritableAdvice[] =
-    "\n\nThe settings, the window's place and the totals since the last save will be lost when "
-    "Velnorid ends. Move Velnorid to a folder you can write to (not Program Files), or name a "
-    "settings file you can write on its command line, for example:\n\n"
-    "Velnorid.exe /C:\\Users\\Public\\Velnorid.qnf";
+constexpr char unwritableMessage[] =
+    "Velnorid cannot write its settings file\n\n%s\n\n%s\n\n"
+    "Settings and totals will be lost when it ends. Move it to a folder you can write to, "
+    "not Program Files, or name a file you can write on its command line:\n\n"
+    "Velnorid.exe /C:\\path\\file.qnf";

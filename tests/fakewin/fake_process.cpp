@@ -48,17 +48,18 @@ DWORD FormatMessageA(DWORD flags, LPCVOID, DWORD id, DWORD, LPSTR buffer, DWORD 
     const char* text;
   };
   static constexpr ErrorText texts[]{
-      {ERROR_PATH_NOT_FOUND, "The system cannot find the path specified.\r\n"},
-      {ERROR_ACCESS_DENIED, "Access is denied.\r\n"},
-      {ERROR_WRITE_PROTECT, "The media is write protected.\r\n"},
-      {ERROR_DISK_FULL, "There is not enough space on the disk.\r\n"},
+      {ERROR_PATH_NOT_FOUND, "The system cannot find the path specified."},
+      {ERROR_ACCESS_DENIED, "Access is denied."},
+      {ERROR_WRITE_PROTECT, "The media is write protected."},
+      {ERROR_DISK_FULL, "There is not enough space on the disk."},
   };
-  if (flags != (FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS)) return 0;
+  DWORD width = flags & FORMAT_MESSAGE_MAX_WIDTH_MASK;
+  if ((flags & ~width) != (FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS)) return 0;
   for (const ErrorText& t : texts) {
-    DWORD length = DWORD(strlen(t.text));
-    if (t.id != id || length >= size) continue;
-    memcpy(buffer, t.text, length + 1);
-    return length;
+    std::string text = std::string(t.text) + (width == FORMAT_MESSAGE_MAX_WIDTH_MASK ? " " : "\r\n");
+    if (t.id != id || text.size() >= size) continue;
+    memcpy(buffer, text.c_str(), text.size() + 1);
+    return DWORD(text.size());
   }
   return 0;
 }

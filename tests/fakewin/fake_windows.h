@@ -183,9 +183,11 @@ constexpr DWORD ERROR_FILE_EXISTS = 80;
 constexpr DWORD ERROR_DISK_FULL = 112;
 constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
 DWORD GetLastError();
+constexpr DWORD FORMAT_MESSAGE_MAX_WIDTH_MASK = 0xFF;
 constexpr DWORD FORMAT_MESSAGE_IGNORE_INSERTS = 0x200;
 constexpr DWORD FORMAT_MESSAGE_FROM_SYSTEM = 0x1000;
-// The system's text of an error code, as Windows words it, with its line end.
+// The system's text of an error code, as Windows words it: with its line end,
+// or on one line ending in a blank with FORMAT_MESSAGE_MAX_WIDTH_MASK.
 DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD id, DWORD language, LPSTR buffer, DWORD size, void* args);
 
 // ---- Files ----

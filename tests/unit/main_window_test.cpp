@@ -167,8 +167,7 @@ TEST_F(MainWindowTest, EndOfSessionDestroysTheWindowAtOnceAndShowsNothing) {
 
   // A forced end sends no query: the end itself saves. A box would hold up either.
   for (UINT message : {WM_QUERYENDSESSION, WM_ENDSESSION}) {
-    TearDown();
-    SetUp();
+    NextCase();
     Create();
     fakewin::FillDisk(true);
     Send(WM_ENDSESSION, FALSE);  // the end was called off

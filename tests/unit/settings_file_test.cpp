@@ -189,8 +189,7 @@ TEST_F(SettingsFileTest, AFileThatCannotBeWrittenIsSaidOncePerRun) {
       {"a full disk", PROGRAM, false, true, false, "There is not enough space on the disk."},
   };
   for (const Case& c : cases) {
-    TearDown();
-    SetUp();
+    NextCase();
     StartedAs(c.program);
     if (c.readOnlyFolder) MakeReadOnly("C:\\TOOLS");
     fakewin::FillDisk(c.fullDisk);
@@ -209,8 +208,7 @@ TEST_F(SettingsFileTest, AFileThatCannotBeWrittenIsSaidOncePerRun) {
   }
 
   // A file that can be written: the check changes nothing and leaves no file where there was none.
-  TearDown();
-  SetUp();
+  NextCase();
   CheckSettingsWritable();
   EXPECT_FALSE(FileExists(SETTINGS));
   WriteFile(SETTINGS, MarkedFile());
@@ -232,8 +230,7 @@ TEST_F(SettingsFileTest, SavesWhileRunningGoToLocalDisksOnly) {
                {"N:\\v.qnf", 'N', DRIVE_REMOTE, false},        {"\\\\server\\v.qnf", 'C', DRIVE_FIXED, false},
                {"v.qnf", 0, DRIVE_REMOTE, false},                {"v.qnf", 'C', DRIVE_REMOTE, true}};
   for (const Case& c : cases) {
-    TearDown();
-    SetUp();
+    NextCase();
     std::string path = c.path;
     app.cmdSettingsPath = path.data();
     MakeFolder(c.path[0] == 'N' ? "N:\\" : "\\\\server");
