@@ -63,6 +63,8 @@ constexpr u32 GDI_SLOT_COUNT = 7;
 // The pens follow the colours from the received graph to the guide.
 constexpr u32 PenSlot(u32 colour) { return GDI_PENS + colour - COLOR_RECV_GRAPH; }
 
+using GetIfEntry2Proc = DWORD(WINAPI*)(MIB_IF_ROW2* row);
+
 // The settings file: 220 bytes, little-endian, no gaps. The defaults are the
 // values a first start (or a rejected file) runs with.
 struct SettingsImage {
@@ -124,8 +126,8 @@ struct AppState : SettingsImage {
   RECT clientRect{};  // {0, 0, clientWidth, clientHeight}
   u32 keyDownTick = 0;
   u32 keyDownKey = 0;  // the virtual-key code of that key-down
-  u32 prevInOctets = 0;
-  u32 prevOutOctets = 0;
+  u64 prevInOctets = 0;
+  u64 prevOutOctets = 0;
   u32 baselineInterface = 0;  // dwIndex of the row the two baselines were read from
   u32 recvRemainder = 0;  // bytes below one KiB not yet in totalRecvKiB
   u32 sentRemainder = 0;
@@ -140,6 +142,7 @@ struct AppState : SettingsImage {
   // index or -1, as UM_DRESS_POPUP carried it.
   i32 pendingDress = NO_DRESS;
   MIB_IFTABLE* ifTable = nullptr;
+  GetIfEntry2Proc getIfEntry2 = nullptr;  // null where the system has only 32-bit counters
   POINT points[2 * HISTORY_LENGTH]{};
   char readoutText[READOUT_TEXT_SIZE]{};  // four NUL-terminated readouts, back to back
   u32 frozen = 0;

@@ -6,13 +6,15 @@
 // Above this a count times 1000 ms would not fit 32 bits: such counts are
 // scaled in units of 128 bytes.
 constexpr u32 FINE_COUNT_LIMIT = 0x3FFFFF;
+constexpr u32 MAX_COUNT = 0xFFFFFFFF;
 
 // value × to / from, rounded to the nearest integer with halves going up (to
 // the nearest multiple of 128 for large values). Both units lie in 80 to 1000.
 // Large counts are split at whole multiples of from, so that no product
-// passes 32 bits: the average of both directions at 900 ms reaches 2^30.
+// passes 32 bits; a result that would pass them reads as the largest count.
 inline u32 ScaleCount(u32 value, u32 to, u32 from) {
   if (value <= FINE_COUNT_LIMIT) return (value * to + from / 2) / from;
-  u32 units = (value + 64) >> 7;
-  return ((units / from) * to + ((units % from) * to + from / 2) / from) << 7;
+  u32 units = (value >> 7) + ((value >> 6) & 1);  // (value + 64) >> 7, which could wrap near 2^32
+  u32 scaled = (units / from) * to + ((units % from) * to + from / 2) / from;
+  return scaled > MAX_COUNT >> 7 ? MAX_COUNT : scaled << 7;
 }

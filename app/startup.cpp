@@ -9,6 +9,7 @@
 #include "app/start_flags.h"
 #include "display/painter.h"
 #include "measure/adapters.h"
+#include "measure/interface_counters.h"
 #include "measure/reset_stamp.h"
 #include "measure/sampler.h"
 #include "res/resource.h"
@@ -114,6 +115,7 @@ bool CreateEverything(u32 flags) {
   RegisterMainClass(instance);
   LoadMenus(instance);
   StampReset(flags);
+  FindWideCounters();
   if (!ScanAdapters(flags & START_ALL_ADAPTERS)) return false;  // nothing to measure: no window
   CreatePens();
   ApplyFont(FONT_FROM_LOGFONT);

@@ -6,15 +6,12 @@ namespace {
 
 constexpr i32 FULL_HEIGHT_GRAPH_LIMIT = 31;  // a graph this short takes the whole height
 constexpr u32 FINE_SCALE_LIMIT = 0x200000;   // above: scale in units of 256 bytes
-constexpr i32 WIDE_PRODUCT_HEIGHT = 2048;    // from here on, value × height can pass 32 bits
 constexpr u32 TICK_SPACING = 10;             // every tenth sample carries a tick
 constexpr u32 QUOTIENT_BITS = 16;            // a scaled height never exceeds a 16-bit client height
 
-// v × t / p for v ≤ p, exactly, where the product may pass 32 bits: the
-// quotient is at most t, so sixteen steps of long division find it without a
-// 64-bit divide (which the program has no runtime library for).
-u32 ScaleWide(u32 v, u32 t, u32 p) {
-  u64 rest = u64(v) * t;
+// rest / p for a quotient below 2^16, exactly: sixteen steps of long division
+// instead of a 64-bit divide (which the program has no runtime library for).
+u32 DivideWide(u64 rest, u32 p) {
   u32 quotient = 0;
   for (u32 bit = QUOTIENT_BITS; bit-- > 0;) {
     u64 part = u64(p) << bit;
@@ -26,13 +23,15 @@ u32 ScaleWide(u32 v, u32 t, u32 p) {
   return quotient;
 }
 
-// The height of value v in a graph t pixels tall whose top stands for p.
+// The height of value v ≤ p in a graph t pixels tall whose top stands for p.
+// Its product with the height passes 32 bits in a tall graph, or for the
+// samples of a link faster than 4 Gbit/s.
 u32 Scaled(u32 v, u32 t, u32 p) {
   bool coarse = v > FINE_SCALE_LIMIT;
   u32 value = coarse ? v >> 8 : v;
   u32 top = coarse ? p >> 8 : p;
-  if (i32(t) < WIDE_PRODUCT_HEIGHT) return (value * t) / top;
-  return ScaleWide(value, t, top);
+  u64 product = u64(value) * t;
+  return product >> 32 ? DivideWide(product, top) : u32(product) / top;
 }
 
 // A row h pixels above row r, in the wrapping arithmetic of 32-bit words.
@@ -113,7 +112,7 @@ void PlanPaint(UINT_PTR target, PaintPlan& plan) {
   EmitSelect(plan, PenSlot(COLOR_AVG_LINE));
   if (p > 1) {
     // The average of both directions can reach twice the peak: halve it once.
-    u32 w = stats.average > p ? stats.average >> 1 : stats.average;
+    u32 w = u32(stats.average > p ? stats.average >> 1 : stats.average);
     i32 y = Above(bottom, Scaled(w, height, p));
     if (y < 0) y = 0;
     EmitLine(plan, 0, y, right, y);

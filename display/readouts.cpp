@@ -51,13 +51,15 @@ VisibleStats ComputeVisibleStats() {
       }
     }
   }
-  // The rounding term's own wrap is not counted: the average stays within 32 bits.
-  stats.average = (count / 2 + sum) / count + (0xFFFFFFFFu / count) * carries;
+  // The rounding term's own wrap is not counted. The carries' share is taken
+  // in 64 bits: near the sample limit both directions together pass 32 bits.
+  stats.average = (count / 2 + sum) / count + u64(MAX_COUNT / count) * carries;
   return stats;
 }
 
-u32 PerSecond(u32 value, u32 interval) {
-  return interval == MS_PER_SECOND ? value : ScaleCount(value, MS_PER_SECOND, interval);
+u32 PerSecond(u64 value, u32 interval) {
+  if (value > MAX_COUNT) return MAX_COUNT;  // a second holds at least as much as an interval
+  return interval == MS_PER_SECOND ? u32(value) : ScaleCount(u32(value), MS_PER_SECOND, interval);
 }
 
 u32 FormatGrouped(u32 value, char* out) {

@@ -7,7 +7,7 @@
 struct VisibleStats {
   u32 peak;       // the largest visible sample of either direction
   u32 peakIndex;  // its history index; ties go to the one visited last
-  u32 average;    // both directions summed, divided by the plot count
+  u64 average;    // both directions summed, divided by the plot count: up to twice the peak
 };
 
 struct Readout {
@@ -22,8 +22,9 @@ constexpr u32 GROUPED_TEXT_MAX = 13;  // "4,294,967,295"
 
 VisibleStats ComputeVisibleStats();
 
-// A byte count per interval of `interval` ms as bytes per second, rounded.
-u32 PerSecond(u32 value, u32 interval);
+// A byte count per interval of `interval` ms as bytes per second, rounded;
+// one past 32 bits reads as 4,294,967,295.
+u32 PerSecond(u64 value, u32 interval);
 
 // The decimal text of value with ',' between groups of three digits, without a
 // NUL; returns its length.

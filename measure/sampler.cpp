@@ -4,14 +4,20 @@
 #include "app/scaled_count.h"
 #include "display/painter.h"
 #include "measure/adapters.h"
+#include "measure/interface_counters.h"
 #include "ui/placement.h"
 
 namespace {
 
 constexpr u32 RESCAN_WAIT_MS = 4100;  // a device change settles before the adapters are rescanned
 constexpr u32 RESCAN_COUNT_MASK = 0xFF;
-// A difference above interval × 2^19 bytes (524,288 bytes per millisecond) is a glitch.
-constexpr u32 GLITCH_LIMIT_SHIFT = 19;
+// The largest sample the graph takes is interval × 2^shift bytes. Above 2^19
+// bytes per millisecond a 32-bit counter's difference is a glitch (a counter
+// that started again looks like a huge wrapped one). 64-bit counters never
+// wrap, so theirs go up to 2^22 (33.5 Gbit/s), where a per-second readout
+// still fits 32 bits.
+constexpr u32 NARROW_LIMIT_SHIFT = 19;
+constexpr u32 WIDE_LIMIT_SHIFT = 22;
 constexpr u32 NEWEST_RECV = HISTORY_LENGTH - 1;
 constexpr u32 NEWEST_SENT = 2 * HISTORY_LENGTH - 1;
 
@@ -35,10 +41,23 @@ void Rescan() {
   app.rescanCountdown = (listed || measuring) ? 0 : RESCAN_RETRY | RESCAN_PENDING;
 }
 
-void AddToTotal(u32 bytes, u32& totalKiB, u32& remainder) {
-  u32 sum = bytes + remainder;
-  totalKiB += sum >> 10;
-  remainder = sum & 0x3FF;
+void AddToTotal(u64 bytes, u32& totalKiB, u32& remainder) {
+  u64 sum = bytes + remainder;
+  totalKiB += u32(sum >> 10);
+  remainder = u32(sum) & 0x3FF;
+}
+
+// Counts what one direction's counter rose by into its total and returns the
+// graph's sample of it. A sample past the limit repeats the newest one: a
+// glitch of 32-bit counters, or a pause longer than an interval. 64-bit
+// counters are exact, so their totals still take every byte.
+u32 CountRise(u64 now, u64 before, const CounterReading& reading, u32 limit, u32 newest, u32& totalKiB,
+              u32& remainder) {
+  // 32-bit counters wrap: the difference modulo 2^32 is right across one wrap.
+  u64 rise = reading.wide ? now - before : u32(now - before);
+  u32 sample = rise > limit ? app.history[newest] : u32(rise);
+  AddToTotal(reading.wide ? rise : sample, totalKiB, remainder);
+  return sample;
 }
 
 void AppendToHistory(u32 recv, u32 sent) {
@@ -62,38 +81,33 @@ void CALLBACK SampleTick(HWND window, UINT, UINT_PTR, DWORD time) {
     if (app.rescanCountdown) Rescan();
     return;
   }
-  MIB_IFROW& row = *selected;
-  if (GetIfEntry(&row) != 0) {
+  CounterReading now;
+  if (!ReadCounters(*selected, now)) {
     if (app.rescanCountdown) Rescan();
     return;
   }
   if (app.rescanCountdown) {
-    if ((app.rescanCountdown & RESCAN_RETRY) || row.dwOperStatus != MIB_IF_OPER_STATUS_OPERATIONAL) return Rescan();
+    if ((app.rescanCountdown & RESCAN_RETRY) || !now.operational) return Rescan();
     app.rescanCountdown = 0;
   }
 
-  u32 oldIn = app.prevInOctets, oldOut = app.prevOutOctets;
-  bool sameInterface = row.dwIndex == app.baselineInterface;
-  app.prevInOctets = row.dwInOctets;
-  app.prevOutOctets = row.dwOutOctets;
-  app.baselineInterface = row.dwIndex;
+  u64 oldIn = app.prevInOctets, oldOut = app.prevOutOctets;
+  bool sameInterface = selected->dwIndex == app.baselineInterface;
+  app.prevInOctets = now.in;
+  app.prevOutOctets = now.out;
+  app.baselineInterface = selected->dwIndex;
   if (!window) return;
   if (++app.sampleCounter <= LAST_WARM_UP_COUNT) return;
-  // Another interface now at the selected position: its counters have
-  // nothing to do with the baselines, so this reading only takes new ones.
-  if (!sameInterface) return;
-
-  // Counters wrap at 2^32: the unsigned difference is right across one wrap.
-  u32 recv = row.dwInOctets - oldIn;
-  u32 sent = row.dwOutOctets - oldOut;
-  u32 limit = interval << GLITCH_LIMIT_SHIFT;
-  if (recv > limit) recv = app.history[NEWEST_RECV];
-  if (sent > limit) sent = app.history[NEWEST_SENT];
+  // Another interface now at the selected position has nothing to do with the
+  // baselines, and a 64-bit counter that went down was started again (a driver
+  // reset, a disable and enable): this reading only takes new baselines.
+  if (!sameInterface || (now.wide && (now.in < oldIn || now.out < oldOut))) return;
 
   if ((app.optionFlags & (OPT_TOPMOST | OPT_FORCE)) == (OPT_TOPMOST | OPT_FORCE) && !(app.modeFlags & MODE_ACTIVE))
     CheckCovered(window, time);
-  AddToTotal(recv, app.totalRecvKiB, app.recvRemainder);
-  AddToTotal(sent, app.totalSentKiB, app.sentRemainder);
+  u32 limit = interval << (now.wide ? WIDE_LIMIT_SHIFT : NARROW_LIMIT_SHIFT);
+  u32 recv = CountRise(now.in, oldIn, now, limit, NEWEST_RECV, app.totalRecvKiB, app.recvRemainder);
+  u32 sent = CountRise(now.out, oldOut, now, limit, NEWEST_SENT, app.totalSentKiB, app.sentRemainder);
   AppendToHistory(recv, sent);
   PaintAll(PAINT_TICK);
 }

@@ -12,7 +12,7 @@ sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 packages=(
   cmake ninja-build g++ clang libclang-rt-dev googletest libgtest-dev libbenchmark-dev python3
   g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 fp-utils
-  wine wine32:i386 wine64 xvfb xauth xdotool xclip imagemagick iproute2 procps fonts-ipafont-gothic
+  wine wine32:i386 wine64 xvfb xauth xdotool xclip imagemagick iproute2 iperf3 procps fonts-ipafont-gothic
 )
 
 missing=()

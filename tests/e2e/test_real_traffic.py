@@ -6,8 +6,10 @@ kernel counted, copy the same readouts, and draw the traffic.
 
 Needs root for the namespaces; without it the test reports itself skipped."""
 import os
+import json
 import re
 import shutil
+import signal
 import struct
 import subprocess
 import sys
@@ -135,16 +137,7 @@ class RealTraffic(TrafficTest):
         if os.environ.get("VELNORID_SCREENSHOT"):
             self.save_screenshot(x, y, width, height)
 
-        # The readouts as the copy key puts them on the clipboard.
-        self.session.point_at(window)
-        self.session.put_on_clipboard("earlier text")
-        self.session.tap("c")
-        time.sleep(0.5)
-        copied = self.session.clipboard()
-        numbers = re.match(r"Rcv +([\d,]+) KB\tMax +([\d,]+) B/s\nSnt +([\d,]+) KB\tAve +([\d,]+) B/s$", copied)
-        self.assertIsNotNone(numbers, copied)
-        copied_total = int(numbers.group(1).replace(",", ""))
-        peak = int(numbers.group(2).replace(",", ""))
+        copied_total, peak, _, _ = self.copied_readouts(window)
         self.assertGreaterEqual(peak, burst_bytes // 2, "a burst falls into at most two intervals")
         self.assertLessEqual(peak, burst_bytes + burst_bytes // 20)
 
@@ -157,6 +150,49 @@ class RealTraffic(TrafficTest):
         self.assertEqual(adapter_type, 6, "an Ethernet-type interface, not the loopback")
         self.assertLessEqual(abs(total_kib - received // 1024), 1, (total_kib, received))
         self.assertEqual(copied_total, total_kib)
+
+    def copied_readouts(self, window):
+        """Rcv, Max, Snt and Ave as the copy key puts them on the clipboard."""
+        self.session.point_at(window)
+        self.session.put_on_clipboard("earlier text")
+        self.session.tap("c")
+        time.sleep(0.5)
+        copied = self.session.clipboard()
+        numbers = re.match(r"Rcv +([\d,]+) KB\tMax +([\d,]+) B/s\nSnt +([\d,]+) KB\tAve +([\d,]+) B/s$", copied)
+        self.assertIsNotNone(numbers, copied)
+        return [int(n.replace(",", "")) for n in numbers.groups()]
+
+    def test_counts_fast_links_exactly(self):
+        """TCP for 8 s at 8 and 3.5 Gbit/s, once with the program's process stopped for 5 s:
+        the saved total is the kernel's count, and the peak the link's rate."""
+        saved_kib = 0
+        for rate, pause in (("8G", 0), ("8G", 5), ("3500M", 0)):
+            received_before = self.network.received_bytes()
+            program = self.session.start()
+            window = self.session.wait_window()
+            time.sleep(2.5)  # the first reading only takes the baselines
+            server = subprocess.Popen(["ip", "netns", "exec", PROGRAM_NS, "iperf3", "-s", "-1", "-B", PROGRAM_ADDRESS],
+                                      stdout=subprocess.DEVNULL)
+            self.addCleanup(server.kill)
+            time.sleep(1)
+            client = subprocess.Popen(["ip", "netns", "exec", PEER_NS, "iperf3", "-c", PROGRAM_ADDRESS, "-t", "8",
+                                       "-b", rate, "-J"], stdout=subprocess.PIPE)
+            if pause:
+                time.sleep(2)
+                os.kill(program.pid, signal.SIGSTOP)
+                time.sleep(pause)
+                os.kill(program.pid, signal.SIGCONT)
+            link_rate = json.loads(client.communicate(timeout=60)[0])["end"]["sum_received"]["bits_per_second"] / 8
+            server.wait(timeout=30)
+            time.sleep(2.5)
+            _, peak, _, _ = self.copied_readouts(window)
+            self.session.close_program(program)
+            total_kib, = struct.unpack_from("<I", self.session.read_settings(), 20)
+            received = self.network.received_bytes() - received_before
+            self.assertLess(abs((total_kib - saved_kib) * 1024 - received), received / 200, (rate, pause, received))
+            if not pause:
+                self.assertLess(abs(peak - link_rate), link_rate / 5, (rate, peak, link_rate))
+            saved_kib = total_kib
 
     def save_screenshot(self, x, y, width, height):
         path = os.environ["VELNORID_SCREENSHOT"]

@@ -7,6 +7,10 @@
 
 #include "fakewin/fake_windows.h"
 
+namespace fakewin {
+FARPROC GetIfEntry2Proc();  // the fake GetIfEntry2, or null when the system is not to offer it
+}
+
 namespace {
 
 // Exactly as long as its text, so that a read past its end is caught by the sanitizer.
@@ -19,6 +23,7 @@ int imeDisableCalls = 0;
 DWORD commonControlClasses = 0;
 std::string moduleFileName = "C:\\Tools\\Velnorid.exe";
 const HMODULE USER32 = reinterpret_cast<HMODULE>(0x7E000000);
+const HMODULE IPHLPAPI = reinterpret_cast<HMODULE>(0x7D000000);
 
 // Has the real function's type: the program calls it through that type.
 BOOL WINAPI FakeSetProcessDPIAware() {
@@ -66,14 +71,18 @@ DWORD FormatMessageA(DWORD flags, LPCVOID, DWORD id, DWORD, LPSTR buffer, DWORD 
 
 int GetSystemMetrics(int index) { return index == SM_NETWORK ? (network ? 3 : 2) : 0; }
 
-HMODULE LoadLibraryA(LPCSTR name) { return strcasecmp(name, "user32.dll") == 0 ? USER32 : nullptr; }
+HMODULE LoadLibraryA(LPCSTR name) {
+  if (strcasecmp(name, "user32.dll") == 0) return USER32;
+  return strcasecmp(name, "iphlpapi.dll") == 0 ? IPHLPAPI : nullptr;
+}
 
 FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
+  if (module == IPHLPAPI && strcmp(name, "GetIfEntry2") == 0) return fakewin::GetIfEntry2Proc();
   bool dpi = module == USER32 && strcmp(name, "SetProcessDPIAware") == 0;
   return dpi ? reinterpret_cast<FARPROC>(reinterpret_cast<void*>(FakeSetProcessDPIAware)) : nullptr;
 }
 
-BOOL FreeLibrary(HMODULE module) { return module == USER32; }
+BOOL FreeLibrary(HMODULE module) { return module == USER32 || module == IPHLPAPI; }
 
 BOOL ImmDisableIME(DWORD) {
   ++imeDisableCalls;

@@ -16,6 +16,8 @@ fakewin::IfTableFault ifTableFault = fakewin::IfTableFault::NONE;
 std::set<DWORD> failingEntries;
 int ifEntryCalls = 0;
 int ifTableCalls = 0;
+bool offerGetIfEntry2 = true;
+std::map<DWORD, std::pair<uint32_t, uint32_t>> highOctets;  // by interface index: the counters' high words
 
 struct Block {
   std::unique_ptr<uint8_t[]> bytes;
@@ -83,6 +85,18 @@ DWORD GetIfEntry(MIB_IFROW* row) {
   return ERROR_INVALID_DATA;
 }
 
+// Has the real function's type: the program calls it through that type.
+static DWORD WINAPI FakeGetIfEntry2(MIB_IF_ROW2* row) {
+  MIB_IFROW narrow{};
+  narrow.dwIndex = row->InterfaceIndex;
+  if (row->InterfaceLuid.Value || GetIfEntry(&narrow) != NO_ERROR) return ERROR_FILE_NOT_FOUND;
+  std::pair<uint32_t, uint32_t> high = highOctets[narrow.dwIndex];
+  row->InOctets = uint64_t(high.first) << 32 | narrow.dwInOctets;
+  row->OutOctets = uint64_t(high.second) << 32 | narrow.dwOutOctets;
+  row->OperStatus = narrow.dwOperStatus == MIB_IF_OPER_STATUS_OPERATIONAL ? IfOperStatusUp : IfOperStatusDown;
+  return NO_ERROR;
+}
+
 HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) {
   Block block{std::make_unique<uint8_t[]>(bytes ? bytes : 1), bytes};
   HGLOBAL handle = (flags & GMEM_MOVEABLE) ? reinterpret_cast<HGLOBAL>(nextMoveable += 0x10) : block.bytes.get();
@@ -138,6 +152,8 @@ void ResetSystem() {
   ifTableFault = IfTableFault::NONE;
   failingEntries.clear();
   ifEntryCalls = ifTableCalls = 0;
+  offerGetIfEntry2 = true;
+  highOctets.clear();
   blocks.clear();
   localTime = {2026, 12, 1, 7, 9, 30, 0, 0};
   failTimeConversion = false;
@@ -162,6 +178,15 @@ void FailIfEntry(DWORD index, bool fail) {
     failingEntries.insert(index);
   else
     failingEntries.erase(index);
+}
+void OfferGetIfEntry2(bool offer) { offerGetIfEntry2 = offer; }
+FARPROC GetIfEntry2Proc() {
+  return offerGetIfEntry2 ? reinterpret_cast<FARPROC>(reinterpret_cast<void*>(FakeGetIfEntry2)) : nullptr;
+}
+void SetOctets(MIB_IFROW& row, uint64_t in, uint64_t out) {
+  row.dwInOctets = DWORD(in);
+  row.dwOutOctets = DWORD(out);
+  highOctets[row.dwIndex] = {uint32_t(in >> 32), uint32_t(out >> 32)};
 }
 int GetIfEntryCalls() { return ifEntryCalls; }
 int GetIfTableCalls() { return ifTableCalls; }

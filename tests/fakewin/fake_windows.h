@@ -33,6 +33,7 @@ using COLORREF = DWORD;
 using WCHAR = uint16_t;
 using ULONG = uint32_t;
 using PULONG = ULONG*;
+using ULONG64 = uint64_t;
 using SIZE_T = size_t;
 using WPARAM = UINT_PTR;
 using LPARAM = LONG_PTR;
@@ -147,6 +148,24 @@ constexpr DWORD IF_TYPE_SOFTWARE_LOOPBACK = 24;
 constexpr DWORD IF_TYPE_TUNNEL = 131;
 DWORD GetIfTable(MIB_IFTABLE* table, PULONG size, BOOL order);
 DWORD GetIfEntry(MIB_IFROW* row);
+
+// GetIfEntry2's row: the fields the program uses, and the bytes between them.
+union NET_LUID {
+  ULONG64 Value;
+};
+struct MIB_IF_ROW2 {
+  NET_LUID InterfaceLuid;
+  ULONG InterfaceIndex;
+  BYTE namesAndAddresses[1144];
+  ULONG OperStatus;
+  BYTE statusToLinkSpeeds[48];
+  ULONG64 InOctets;
+  BYTE inPackets[64];
+  ULONG64 OutOctets;
+  BYTE outPackets[64];
+};
+constexpr ULONG IfOperStatusUp = 1;
+constexpr ULONG IfOperStatusDown = 2;
 
 // ---- Global memory ----
 constexpr UINT GMEM_FIXED = 0;
@@ -723,8 +742,13 @@ enum class IfTableFault { NONE, REFUSE_SIZE, NO_ROOM_FOR_A_ROW, GROWS_BETWEEN_CA
 void SetIfTableFault(IfTableFault fault);
 // GetIfEntry fails for this interface index from now on until Reset.
 void FailIfEntry(DWORD index, bool fail);
+// Reads of one interface's counters, by GetIfEntry or GetIfEntry2.
 int GetIfEntryCalls();
 int GetIfTableCalls();
+// Whether the system offers GetIfEntry2 (as every Windows since Vista does) until Reset.
+void OfferGetIfEntry2(bool offer);
+// An interface's counters as GetIfEntry2 reads them; GetIfEntry's are their low 32 bits.
+void SetOctets(MIB_IFROW& row, uint64_t in, uint64_t out);
 int LiveGlobalBlocks();
 
 // ---- Local time ----

@@ -16,6 +16,7 @@
 #include "app/app_state.h"
 #include "app/startup.h"
 #include "measure/adapters.h"
+#include "measure/interface_counters.h"
 #include "measure/sampler.h"
 #include "res/resource.h"
 
@@ -96,7 +97,7 @@ struct Before {
   u32 slot, type, row, sampleCounter;
   u32 history[2 * HISTORY_LENGTH];
   u64 recvBytes, sentBytes;
-  u32 prevIn, prevOut;
+  u64 prevIn, prevOut;
   std::vector<fakewin::MenuItem> items;
 };
 
@@ -124,8 +125,8 @@ bool HistoryCleared() {
   return true;
 }
 
-// 524,288 bytes per millisecond of the interval.
-u32 GlitchLimit() { return app.settings[SET_INTERVAL] << 19; }
+// 2^19 bytes per millisecond of the interval with 32-bit counters, 2^22 with 64-bit ones.
+u32 GlitchLimit() { return app.settings[SET_INTERVAL] << (app.getIfEntry2 ? 22 : 19); }
 
 void RequireHistoryWithinLimit() {
   for (u32 v : app.history) Require(v <= GlitchLimit(), "history within the glitch limit");
@@ -186,7 +187,8 @@ void CheckScan(const Before& b, u32 result, bool all, fakewin::IfTableFault faul
 }
 
 // A tick takes one sample, the counters' differences or the previous values
-// where they exceed the limit, and adds it to the totals; or it takes none,
+// where they exceed the limit, and adds it to the totals (64-bit counters add
+// the whole difference); or it takes none,
 // possibly after a rescan that chose a new adapter and cleared the graph.
 void CheckTick(const Before& b) {
   RequireHistoryWithinLimit();
@@ -195,16 +197,23 @@ void CheckTick(const Before& b) {
   u64 sentBytes = Bytes(app.totalSentKiB, app.sentRemainder);
   u32 recv = app.history[HISTORY_LENGTH - 1], sent = app.history[2 * HISTORY_LENGTH - 1];
   bool none = recvBytes == b.recvBytes && sentBytes == b.sentBytes && (HistoryIs(b.history) || HistoryCleared());
+  u32 row = SelectedRow();
+  bool readable = app.ifTable && row < app.ifTable->dwNumEntries;
+  // The system's row: GetIfEntry2 reads the counters without refreshing the held one.
+  u32 index = readable ? app.ifTable->table[row].dwIndex : 0;
+  const MIB_IFROW* r = nullptr;
+  for (const MIB_IFROW& system : fakewin::Interfaces()) r = system.dwIndex == index ? &system : r;
+  bool wide = app.getIfEntry2;
+  u64 inDiff = r ? u32(r->dwInOctets - b.prevIn) : 0, outDiff = r ? u32(r->dwOutOctets - b.prevOut) : 0;
   bool one = memcmp(app.history, b.history + 1, (HISTORY_LENGTH - 1) * sizeof(u32)) == 0 &&
              memcmp(app.history + HISTORY_LENGTH, b.history + HISTORY_LENGTH + 1, (HISTORY_LENGTH - 1) * sizeof(u32)) == 0 &&
-             recvBytes == (b.recvBytes + recv) % BYTES_WRAP && sentBytes == (b.sentBytes + sent) % BYTES_WRAP;
+             recvBytes == (b.recvBytes + (wide ? inDiff : recv)) % BYTES_WRAP &&
+             sentBytes == (b.sentBytes + (wide ? outDiff : sent)) % BYTES_WRAP;
   Require(none || one, "a tick takes one sample or none");
   if (none) return;
-  u32 row = SelectedRow();
-  Require(app.ifTable && row < app.ifTable->dwNumEntries, "a sample comes from the selected row");
-  const MIB_IFROW& r = app.ifTable->table[row];
+  Require(r, "a sample comes from the selected row");
+  Require(!wide || (r->dwInOctets >= b.prevIn && r->dwOutOctets >= b.prevOut), "a 64-bit counter that went down counts nothing");
   u32 limit = GlitchLimit();
-  u32 inDiff = r.dwInOctets - b.prevIn, outDiff = r.dwOutOctets - b.prevOut;
   Require(recv == (inDiff <= limit ? inDiff : b.history[HISTORY_LENGTH - 1]) &&
               sent == (outDiff <= limit ? outDiff : b.history[2 * HISTORY_LENGTH - 1]),
           "a sample is the counters' difference, or the previous one past the limit");
@@ -257,6 +266,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   app.adapterType = in.ConsumeIntegral<u32>();
   app.settings[SET_INTERVAL] = in.ConsumeIntegralInRange<u32>(settingRanges[SET_INTERVAL].min,
                                                                settingRanges[SET_INTERVAL].max);
+  fakewin::OfferGetIfEntry2(in.ConsumeBool());
+  FindWideCounters();
   MakeInterfaces(in);
 
   Before before;

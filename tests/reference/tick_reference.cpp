@@ -1,19 +1,24 @@
 // The floor a tick of the graph can cost: a window of the graph's class and
 // styles and size whose timer reads one interface row and copies one picture
-// of the client area to the screen, and does nothing else. Started with the
+// of the client area to the screen, and does nothing else. It reads the row
+// with GetIfEntry2 where the system has it, as the program does. Started with the
 // interval in milliseconds as its only argument; the interface is the first
 // one of the table that is not the loopback.
-#include <windows.h>
-#include <iphlpapi.h>
+#include "platform/win32.h"
 
 namespace {
 
 MIB_IFROW row;
+MIB_IF_ROW2 wideRow;
+DWORD(WINAPI* getIfEntry2)(MIB_IF_ROW2*);
 HDC windowDC, memoryDC;
 RECT client;
 
 void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-  GetIfEntry(&row);
+  if (getIfEntry2)
+    getIfEntry2(&wideRow);
+  else
+    GetIfEntry(&row);
   BitBlt(windowDC, 0, 0, client.right, client.bottom, memoryDC, 0, 0, SRCCOPY);
 }
 
@@ -71,7 +76,9 @@ extern "C" void WINAPI ReferenceStart() {
   windowDC = GetDC(window);
   memoryDC = CreateCompatibleDC(windowDC);
   SelectObject(memoryDC, CreateCompatibleBitmap(windowDC, client.right, client.bottom));
-  row.dwIndex = FirstInterface();
+  wideRow.InterfaceIndex = row.dwIndex = FirstInterface();
+  getIfEntry2 = reinterpret_cast<decltype(getIfEntry2)>(
+      reinterpret_cast<void*>(GetProcAddress(LoadLibraryA("iphlpapi.dll"), "GetIfEntry2")));
   SetTimer(window, 1, IntervalArgument(), Tick);
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);

@@ -185,6 +185,9 @@ TEST_F(PainterTest, AverageLineIsHalvedAboveThePeak) {
   EXPECT_EQ(Following(Plan(), "select 4"), "line 0,23 119,23");  // average 2000 halved to the peak
   for (uint32_t j = 64; j < 96; ++j) app.history[SENT_BASE + j] = 0;
   EXPECT_EQ(Following(Plan(), "select 4"), "line 0,23 119,23");  // average 1000 equals the peak
+  // Both directions at the 64-bit counters' limit: an average past 32 bits, halved, not wrapped.
+  for (uint32_t j = 64; j < 96; ++j) app.history[j] = app.history[SENT_BASE + j] = 4194304000u;
+  EXPECT_EQ(Following(Plan(), "select 4"), "line 0,24 119,24");
 }
 
 TEST_F(PainterTest, NoTrafficDrawsOnlyThePeakMarker) {
@@ -273,6 +276,15 @@ TEST_F(PainterTest, TallWindowScalesExactly) {
   const int32_t shortRows[] = {999, 999, 996, 996, 996, 465, 66, 66};
   Plan();
   for (uint32_t i = 0; i < 8; ++i) EXPECT_EQ(app.points[SENT_BASE + 88 + i].y, shortRows[i]) << values[i];
+
+  // At the 64-bit counters' limit (1000 ms) the coarse product passes 32 bits too.
+  app.history[95] = 4194304000u;
+  app.history[SENT_BASE + 95] = 4194304000u - 1;
+  app.history[SENT_BASE + 94] = 3000000000u;
+  Plan();
+  EXPECT_EQ(app.points[95].y, 43);
+  EXPECT_EQ(app.points[SENT_BASE + 95].y, 44);
+  EXPECT_EQ(app.points[SENT_BASE + 94].y, 999 - 683);  // 11,718,750 × 956 / 16,384,000, truncated
 }
 
 TEST_F(PainterTest, WorstCaseFillsThePlanExactly) {

@@ -53,6 +53,11 @@ TEST_F(ReadoutsTest, StatisticsOfTheVisibleSamples) {
 TEST_F(ReadoutsTest, AverageCarriesAWrappedSum) {
   SetVisible(8, 524288000, 524288000);  // the sum of sixteen wraps once
   EXPECT_EQ(ComputeVisibleStats().average, 1048575999u);
+  // Both directions at the 64-bit counters' limit: twice the peak, past 32 bits,
+  // and the readout shows the largest number instead of a wrapped one.
+  SetVisible(96, 4194304000u, 4194304000u);
+  EXPECT_EQ(ComputeVisibleStats().average, 8388607875u);  // 125 short of exact: 187 carries
+  EXPECT_EQ(Texts(350)[3], "Ave 4,294,967,295 B/s");
 }
 
 TEST_F(ReadoutsTest, PerSecondRoundsAndGoesCoarseForLargeValues) {
@@ -64,6 +69,9 @@ TEST_F(ReadoutsTest, PerSecondRoundsAndGoesCoarseForLargeValues) {
   EXPECT_EQ(PerSecond(4194304, 80), 52428800u);
   EXPECT_EQ(PerSecond(5000000, 250), 20000256u);
   EXPECT_EQ(PerSecond(41943040, 80), 524288000u);  // the glitch limit at 80 ms
+  EXPECT_EQ(PerSecond(335544320, 80), 4194304000u);  // the limit of 64-bit counters at 80 ms
+  EXPECT_EQ(PerSecond(4194304000u, 1000), 4194304000u);
+  EXPECT_EQ(PerSecond(0xFFFFFFFFu, 999), 4294967295u);  // 4,299,266,561 would pass 32 bits
 }
 
 TEST_F(ReadoutsTest, DigitsAreGroupedInThrees) {

@@ -1,6 +1,7 @@
 #include "measure/sampler.h"
 
 #include "measure/adapters.h"
+#include "measure/interface_counters.h"
 #include "test_support.h"
 
 namespace {
@@ -14,18 +15,21 @@ class SamplerTest : public ProgramTest {
     fakewin::SetInterfaces({fakewin::MakeInterface(1, IF_TYPE_SOFTWARE_LOOPBACK, true, "lo"),
                             fakewin::MakeInterface(2, IF_TYPE_ETHERNET_CSMACD, true, "eth")});
     ASSERT_EQ(ScanAdapters(0) & 0xFF, 1u);  // selects eth, row 1
+    FindWideCounters();
+  }
+  // A system before Vista: GetIfEntry's 32-bit counters only.
+  void Narrow() {
+    fakewin::OfferGetIfEntry2(false);
+    FindWideCounters();
   }
   // One timer tick after the adapter's counters reached these readings.
-  void Tick(uint32_t in, uint32_t out) {
+  void Tick(uint64_t in, uint64_t out) {
     Counters(in, out);
     SampleTick(window, WM_TIMER, SAMPLE_TIMER_ID, 0);
   }
-  void Counters(uint32_t in, uint32_t out) {
-    fakewin::Interfaces()[1].dwInOctets = in;
-    fakewin::Interfaces()[1].dwOutOctets = out;
-  }
+  void Counters(uint64_t in, uint64_t out) { fakewin::SetOctets(fakewin::Interfaces()[1], in, out); }
   // Takes the warm-up and the baselines so that the next tick is a sample.
-  void Warm(uint32_t in = 0, uint32_t out = 0) {
+  void Warm(uint64_t in = 0, uint64_t out = 0) {
     app.sampleCounter = 20;
     Tick(in, out);
   }
@@ -33,6 +37,7 @@ class SamplerTest : public ProgramTest {
 };
 
 TEST_F(SamplerTest, WorkedSequenceOfFourTicks) {
+  Narrow();
   struct {
     uint32_t in, out, counter, recv, sent, recvKiB, recvRest, sentKiB, sentRest;
   } ticks[] = {{5000, 1000, 8, 0, 0, 0, 0, 0, 0},
@@ -54,6 +59,7 @@ TEST_F(SamplerTest, WorkedSequenceOfFourTicks) {
 }
 
 TEST_F(SamplerTest, CountersWrapAndGlitchesRepeatTheNewestValue) {
+  Narrow();
   Warm(0xFFFFFF00, 0);
   Tick(0x00000100, 524288000);
   EXPECT_EQ(app.history[95], 512u);
@@ -69,12 +75,38 @@ TEST_F(SamplerTest, CountersWrapAndGlitchesRepeatTheNewestValue) {
   EXPECT_EQ(app.history[95], 0u);
 }
 
-TEST_F(SamplerTest, GlitchLimitFollowsTheInterval) {
-  app.settings[SET_INTERVAL] = 80;
-  Warm();
-  Tick(41943040, 41943041);
-  EXPECT_EQ(app.history[95], 41943040u);
-  EXPECT_EQ(app.history[191], 0u);
+TEST_F(SamplerTest, GlitchLimitFollowsTheIntervalAndTheCounters) {
+  struct {
+    bool narrow;
+    uint32_t interval, limit;
+  } cases[] = {{true, 80, 41943040}, {false, 80, 335544320}, {false, 1000, 4194304000u}};
+  for (auto& c : cases) {
+    if (c.narrow) Narrow();
+    app.settings[SET_INTERVAL] = c.interval;
+    Warm();
+    Tick(c.limit, c.limit + 1);
+    EXPECT_EQ(app.history[95], c.limit) << c.interval;  // the limit itself is accepted
+    EXPECT_EQ(app.history[191], 0u) << c.interval;
+    EXPECT_EQ(app.totalSentKiB, c.narrow ? 0 : (c.limit + 1) >> 10);  // 64-bit: the totals count it all
+    NextCase();
+  }
+}
+
+TEST_F(SamplerTest, WideCountersCountEveryByteAcrossPausesAndRestarts) {
+  Warm(5000000000, 7);
+  app.history[95] = 1234;
+  Tick(5000000000 + 10 * 4194304000ull + 2048, 7);  // a pause of many intervals at 33 Gbit/s
+  EXPECT_EQ(app.history[95], 1234u);  // too much for one sample: the graph repeats its newest
+  EXPECT_EQ(app.totalRecvKiB, 40960002u);
+  EXPECT_EQ(app.recvRemainder, 0u);
+  app.history[95] = 555;
+  Tick(1000, 9);  // started again: new baselines, nothing counted or drawn
+  EXPECT_EQ(app.totalRecvKiB, 40960002u);
+  EXPECT_EQ(app.totalSentKiB + app.sentRemainder, 0u);
+  EXPECT_EQ(app.history[95], 555u);
+  Tick(3048, 9);
+  EXPECT_EQ(app.history[95], 2048u);
+  EXPECT_EQ(app.totalRecvKiB, 40960004u);
 }
 
 TEST_F(SamplerTest, RemaindersCarryIntoTheTotals) {
@@ -226,7 +258,8 @@ TEST_F(SamplerTest, ChangeIntervalRescalesAndRestarts) {
     uint32_t from, to, before, after;
   } cases[] = {{1000, 500, 3, 2},     {1000, 500, 1, 1},  {1000, 500, 1000, 500}, {1000, 500, 4194304, 2097152},
                {1000, 80, 6, 0},      {1000, 80, 7, 1},   {80, 1000, 1, 13},      {80, 1000, 41943040, 524288000},
-               {1000, 80, 524288000, 41943040}};
+               {1000, 80, 524288000, 41943040}, {80, 1000, 335544320, 4194304000u},
+               {1000, 80, 4194304000u, 335544320}};
   for (auto& c : cases) {
     app.settings[SET_INTERVAL] = c.to;
     app.history[0] = app.history[191] = c.before;
