@@ -12,9 +12,15 @@ constexpr u32 IF_TABLE_HEADER_SIZE = 4;
 constexpr u32 FIRST_ADAPTER_ITEM = 2;  // after the refresh item and the separator
 constexpr u32 MENU_TEXT_SIZE = 64;
 
-// 127 alone means no adapter, as it always has in the settings file; the row
-// at position 127 of a larger table is stored with the top bit set instead.
-constexpr u32 ROW_127_SLOT = 0x80000000 | NO_ADAPTER;
+// adapterSlot holds the selected row's position in its low 16 bits and, in
+// bits 16 to 30, a check of the adapter's description that is never 0: the
+// interface index and so the position change with a reboot or when adapters
+// come and go, the description does not. 127 alone means no adapter. Files
+// of older programs hold no check, and the row at position 127 as 0x8000007F;
+// those programs take a slot with a check for a row past their table.
+constexpr u32 POSITION_MASK = 0xFFFF;
+constexpr u32 CHECK_SHIFT = 16;
+constexpr u32 CHECK_RANGE = 0x7FFF;
 
 // Interface types that are never offered unless every interface is listed.
 constexpr DWORD hiddenTypes[]{IF_TYPE_PPP, IF_TYPE_SOFTWARE_LOOPBACK, IF_TYPE_TUNNEL};
@@ -50,7 +56,22 @@ Listing ListingOf(const MIB_IFROW& row, u32 all) {
   return !all && HiddenAdapter(row) ? LEFT_OUT : LISTED;
 }
 
-u32 SlotOfRow(u32 row) { return row == NO_ADAPTER ? ROW_127_SLOT : row; }
+u32 StoredCheck() { return app.adapterSlot >> CHECK_SHIFT & CHECK_RANGE; }
+
+void StoreSelection(u32 row, const MIB_IFROW& selected) {
+  app.adapterSlot = AdapterCheck(selected) << CHECK_SHIFT | row;
+  app.adapterType = selected.dwType;
+}
+
+// The adapter of the stored selection: its type, and its check where the slot has one.
+bool IsStoredAdapter(const MIB_IFROW& row, u32 check) {
+  return row.dwType == app.adapterType && (!check || AdapterCheck(row) == check);
+}
+
+void RestartSampling() {
+  app.sampleCounter = WARM_UP_START;
+  ClearHistory();
+}
 
 // Gives up the held table and its menu items.
 void DropTable() {
@@ -96,12 +117,25 @@ u32 ListRows(MIB_IFTABLE* table, u32 all, u32& lastListed) {
   return listed;
 }
 
-// A stored selection names the same adapter while its row keeps its type.
-void CheckSelection() {
+// Finds the stored adapter in a new table: at its position while the row there
+// is still it, else as the one row of the table with its type and check. A
+// selection without a check (from an older file) is kept by position and type
+// alone, as it always was, and takes that row's check. A moved selection goes
+// on sampling when it is the interface the sampler reads; it is dropped when
+// no row or more than one is its adapter.
+void FindSelection(const MIB_IFTABLE& table) {
   u32 row = SelectedRow();
   if (row == NO_ROW) return;
-  if (row >= app.ifTable->dwNumEntries || app.ifTable->table[row].dwType != app.adapterType)
+  u32 check = StoredCheck(), found = NO_ROW, matches = 0;
+  if (row < table.dwNumEntries && IsStoredAdapter(table.table[row], check)) return StoreSelection(row, table.table[row]);
+  for (u32 i = 0; check && i < table.dwNumEntries; ++i)
+    if (IsStoredAdapter(table.table[i], check)) found = i, ++matches;
+  if (matches != 1) {
     app.adapterSlot = NO_ADAPTER;
+    return;
+  }
+  StoreSelection(found, table.table[found]);
+  if (table.table[found].dwIndex != app.baselineInterface) RestartSampling();
 }
 
 void WriteRefreshLabel(u32 listed, u32 rows) {
@@ -119,6 +153,13 @@ ULONG TableSize() {
 }
 
 }  // namespace
+
+// FNV-1a of the description, folded into 1 to 0x7FFF.
+u32 AdapterCheck(const MIB_IFROW& row) {
+  u32 hash = 2166136261u;
+  for (u32 i = 0, length = DescriptionLength(row); i < length; ++i) hash = (hash ^ row.bDescr[i]) * 16777619u;
+  return hash % CHECK_RANGE + 1;
+}
 
 u32 OfferedAdapterCount() {
   ULONG size = TableSize();
@@ -141,28 +182,23 @@ u32 ScanAdapters(u32 all) {
       u32 lastListed = 0;
       listed = ListRows(table, all, lastListed);
       app.ifTable = table;
+      FindSelection(*table);
       if (!all && listed == 1) MainWndProc(nullptr, UM_COMMAND, IDM_ADAPTER_BASE + lastListed, 0);
-      CheckSelection();
     }
   }
   WriteRefreshLabel(listed, rows);
   return (rows << 16) + listed;
 }
 
-u32 SelectedRow() {
-  if (app.adapterSlot == NO_ADAPTER) return NO_ROW;
-  return app.adapterSlot == ROW_127_SLOT ? NO_ADAPTER : app.adapterSlot;
-}
+u32 SelectedRow() { return app.adapterSlot == NO_ADAPTER ? NO_ROW : app.adapterSlot & POSITION_MASK; }
 
 void SelectAdapter(u32 row, u32 modifier) {
   if (!app.ifTable || row >= app.ifTable->dwNumEntries) return;
-  DWORD type = app.ifTable->table[row].dwType;
-  if (SelectedRow() == row && app.adapterType == type) {
+  const MIB_IFROW& selected = app.ifTable->table[row];
+  if (SelectedRow() == row && app.adapterType == selected.dwType) {
     if (!modifier) return;
   } else {
-    app.adapterSlot = SlotOfRow(row);
-    app.adapterType = type;
+    StoreSelection(row, selected);
   }
-  app.sampleCounter = WARM_UP_START;
-  ClearHistory();
+  RestartSampling();
 }

@@ -16,6 +16,10 @@ u32 ScanAdapters(u32 all);
 // own: the held table, its submenu and the selection stay as they are.
 u32 OfferedAdapterCount();
 
+// The check of an adapter's identity that the selection keeps beside its
+// position, from its description: 1 to 0x7FFF.
+u32 AdapterCheck(const MIB_IFROW& row);
+
 // The selected row's position in ifTable, or NO_ROW.
 u32 SelectedRow();
 

@@ -17,7 +17,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from e2e_support import SETTINGS_SIZE, SessionTest, WineSession, main, rgb  # noqa: E402
+from e2e_support import SERVER, SETTINGS_SIZE, SessionTest, WineSession, main, rgb, settings_image, wine_env  # noqa: E402
 
 SKIPPED = 77  # ctest's skip code for this test
 PROGRAM_NS, PEER_NS = f"velnorid-a{os.getpid()}", f"velnorid-b{os.getpid()}"
@@ -58,9 +58,11 @@ class NetworkPair:
         self.add_pair(PROGRAM_END, PEER_END, PROGRAM_ADDRESS, PEER_ADDRESS)
 
     @classmethod
-    def add_pair(cls, program_end, peer_end, program_address, peer_address):
-        """A veth pair between the two namespaces, each end up with its address."""
-        ip("link", "add", program_end, "netns", PROGRAM_NS, "type", "veth", "peer", "name", peer_end, "netns", PEER_NS)
+    def add_pair(cls, program_end, peer_end, program_address, peer_address, index=None):
+        """A veth pair between the two namespaces, each end up with its address; the
+        program's end with the interface index given, or the next free one."""
+        ip("link", "add", program_end, *(["index", str(index)] if index else []), "netns", PROGRAM_NS, "type", "veth",
+           "peer", "name", peer_end, "netns", PEER_NS)
         for ns, end, address in ((PROGRAM_NS, program_end, program_address), (PEER_NS, peer_end, peer_address)):
             cls.run(ns, "sysctl", "-q", "-w", f"net.ipv6.conf.{end}.disable_ipv6=1")
             ip("-n", ns, "addr", "add", f"{address}/24", "dev", end)
@@ -193,6 +195,41 @@ class RealTraffic(TrafficTest):
             if not pause:
                 self.assertLess(abs(peak - link_rate), link_rate / 5, (rate, peak, link_rate))
             saved_kib = total_kib
+
+    def test_the_picked_adapter_wherever_the_table_puts_it(self):
+        """The pick is the third row, from a file without its check: it gets one. Then a new
+        adapter of its type with a lower index pushes it down a row, and the program still
+        counts it; then it is gone and another adapter has its row: nothing is selected."""
+        picked = ("velnorid2", "velnorid3", "198.18.1.1", "198.18.1.2", 20)
+        for pair in (picked, ("velnorid4", "velnorid5", "198.18.2.1", "198.18.2.2", 30)):
+            NetworkPair.add_pair(*pair)
+        first_index = self.network.run(PROGRAM_NS, "cat", f"/sys/class/net/{PROGRAM_END}/ifindex").stdout
+        self.assertLess(int(first_index), 10, "the rows are lo, velnorid0, velnorid2, velnorid4")
+        image = bytearray(settings_image())
+        struct.pack_into("<2I", image, 36, 2, 6)  # row 2, Ethernet: as older programs wrote it
+        self.session.write_settings(bytes(image))
+        newcomer = ("velnorid6", "velnorid7", "198.18.3.1", "198.18.3.2", 10)
+        total = 0
+        for change, to, watched, slot in ((None, "198.18.1.1", "velnorid2", 2), (newcomer, "198.18.1.1", "velnorid2", 3),
+                                          ("velnorid2", "198.18.2.1", None, 127)):
+            if isinstance(change, tuple):
+                NetworkPair.add_pair(*change)
+            elif change:
+                ip("-n", PROGRAM_NS, "link", "del", change)
+            before = self.network.received_bytes(watched) if watched else 0
+            program = self.session.start()
+            self.session.wait_window()
+            time.sleep(2.5)  # the first reading only takes the baselines
+            self.network.send_burst(to)
+            time.sleep(2.5)
+            received = self.network.received_bytes(watched) - before if watched else 0
+            self.session.close_program(program)
+            subprocess.run([SERVER, "-w"], env=wine_env(), timeout=60)  # Wine reads the table afresh, as after a reboot
+            saved_total, saved_slot = struct.unpack_from("<4xI12xI", self.session.read_settings(), 16)
+            self.assertLessEqual(abs(saved_total - total - received // 1024), 2, (slot, saved_total - total, received))
+            self.assertEqual(saved_slot if slot == 127 else saved_slot & 0xFFFF, slot, hex(saved_slot))
+            self.assertTrue(slot == 127 or saved_slot >> 16, "a selection keeps its adapter's check")
+            total = saved_total
 
     def save_screenshot(self, x, y, width, height):
         path = os.environ["VELNORID_SCREENSHOT"]

@@ -98,6 +98,7 @@ struct Before {
   u32 history[2 * HISTORY_LENGTH];
   u64 recvBytes, sentBytes;
   u64 prevIn, prevOut;
+  u32 baseline;
   std::vector<fakewin::MenuItem> items;
 };
 
@@ -114,6 +115,7 @@ void Snapshot(Before& b, bool withMenu) {
   b.sentBytes = Bytes(app.totalSentKiB, app.sentRemainder);
   b.prevIn = app.prevInOctets;
   b.prevOut = app.prevOutOctets;
+  b.baseline = app.baselineInterface;
   if (withMenu) b.items = fakewin::MenuItems(app.adapterMenu);
 }
 
@@ -130,6 +132,18 @@ u32 GlitchLimit() { return app.settings[SET_INTERVAL] << (app.getIfEntry2 ? 22 :
 
 void RequireHistoryWithinLimit() {
   for (u32 v : app.history) Require(v <= GlitchLimit(), "history within the glitch limit");
+}
+
+// Where a scan finds the stored adapter: where it stood while that row is of
+// its type and has its check (if the slot holds one), else the only row that
+// is, else nowhere.
+u32 ExpectedFind(const Before& b, const MIB_IFTABLE& table) {
+  u32 check = b.slot >> 16 & 0x7FFF, found = NO_ROW, count = 0;
+  auto same = [&](u32 i) { return table.table[i].dwType == b.type && (!check || AdapterCheck(table.table[i]) == check); };
+  if (b.row == NO_ROW || (b.row < table.dwNumEntries && same(b.row))) return b.row;
+  for (u32 i = 0; check && i < table.dwNumEntries; ++i)
+    if (same(i)) found = i, ++count;
+  return count == 1 ? found : NO_ROW;
 }
 
 void CheckScan(const Before& b, u32 result, bool all, fakewin::IfTableFault fault) {
@@ -164,20 +178,17 @@ void CheckScan(const Before& b, u32 result, bool all, fakewin::IfTableFault faul
     Require(result == (n << 16) + listed, "result counts rows and listed adapters");
 
     u32 row = SelectedRow();
-    Require(row == NO_ROW || (row < n && app.ifTable->table[row].dwType == app.adapterType),
-            "the selection names a row of its type");
+    Require(row == NO_ROW || (row < n && app.ifTable->table[row].dwType == app.adapterType &&
+                              app.adapterSlot >> 16 == AdapterCheck(app.ifTable->table[row])),
+            "the selection names a row of its type, with its check");
     bool chosen = !all && listed == 1;
-    bool same = b.row == last && b.type == app.ifTable->table[last].dwType;
-    if (chosen) {
-      Require(row == last, "the only listed adapter is selected");
-      Require(same ? HistoryIs(b.history) && app.sampleCounter == b.sampleCounter
-                   : HistoryCleared() && app.sampleCounter == WARM_UP_START,
-              "a new selection restarts the warm-up and the graph, the same one nothing");
-    } else {
-      Require((row == b.row || app.adapterSlot == NO_ADAPTER) && app.adapterType == b.type,
-              "a scan only keeps or drops the selection");
-      Require(HistoryIs(b.history), "a scan without a choice leaves the history");
-    }
+    u32 found = ExpectedFind(b, *app.ifTable);
+    bool moved = found != NO_ROW && found != b.row && app.ifTable->table[found].dwIndex != b.baseline;
+    Require(row == (chosen ? last : found), "the stored adapter is found, or the only listed one chosen");
+    Require(chosen || app.adapterType == b.type, "a scan without a choice keeps the type");
+    Require(moved || (chosen && last != found) ? HistoryCleared() && app.sampleCounter == WARM_UP_START
+                                               : HistoryIs(b.history) && app.sampleCounter == b.sampleCounter,
+            "another adapter restarts the warm-up and the graph, the same one nothing");
   }
   Require(SameItems(items, expected), "the menu lists the rows as offered");
   char label[64];
@@ -269,6 +280,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fakewin::OfferGetIfEntry2(in.ConsumeBool());
   FindWideCounters();
   MakeInterfaces(in);
+  // Or a selection made in an earlier run, of an adapter that may have moved since.
+  const std::vector<MIB_IFROW>& made = fakewin::Interfaces();
+  if (!made.empty() && in.ConsumeBool()) {
+    const MIB_IFROW& picked = made[in.ConsumeIntegralInRange<size_t>(0, made.size() - 1)];
+    app.adapterSlot = AdapterCheck(picked) << 16 | in.ConsumeIntegralInRange<u32>(0, MAX_ROWS);
+    app.adapterType = picked.dwType;
+  }
 
   Before before;
   for (u32 phase = 0; phase < PHASES; ++phase) {

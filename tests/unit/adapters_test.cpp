@@ -34,7 +34,7 @@ TEST_F(AdaptersTest, FilteredScanListsAndSelectsTheOnlyAdapter) {
   ASSERT_EQ(AdapterItems().size(), 1u);
   EXPECT_EQ(AdapterItems()[0].id, uint32_t(IDM_ADAPTER_BASE + 1));
   EXPECT_EQ(AdapterItems()[0].text, "Realtek Ethernet");
-  EXPECT_EQ(app.adapterSlot, 1u);
+  EXPECT_EQ(SelectedRow(), 1u);
   EXPECT_EQ(app.adapterType, IF_TYPE_ETHERNET_CSMACD);
   EXPECT_EQ(app.sampleCounter, WARM_UP_START);
   EXPECT_EQ(app.history[95], 0u);
@@ -64,7 +64,7 @@ TEST_F(AdaptersTest, DescriptionFiltersAreExact) {
     EXPECT_EQ(ScanAdapters(0), 131073u) << exact;
     EXPECT_EQ(ItemTexts(), (std::vector<std::string>{"Ethernet"})) << exact;
     EXPECT_EQ(MenuText(IDM_REFRESH), "&Refresh  1 / 2 items");
-    EXPECT_EQ(app.adapterSlot, 1u);
+    EXPECT_EQ(SelectedRow(), 1u);
     app.adapterSlot = NO_ADAPTER;
   }
 }
@@ -83,24 +83,43 @@ TEST_F(AdaptersTest, DescriptionFillingTheWholeFieldIsNotReadPastIt) {
   EXPECT_EQ(ScanAdapters(0) & 0xFF, 0u);
 }
 
-TEST_F(AdaptersTest, StoredSelectionNeedsTheSamePositionAndType) {
+TEST_F(AdaptersTest, StoredSelectionFindsItsAdapterWhereverItIs) {
   ThreeRows();
   fakewin::Interfaces()[0].dwType = 6;  // two listed now
+  ScanAdapters(1);
+  SelectAdapter(2, 0);
+  const uint32_t wifi = app.adapterSlot & ~0xFFFFu;  // Wi-Fi's check, without its position
+  ASSERT_NE(wifi, 0u);
   struct {
-    uint32_t slot, type, after;
-  } cases[] = {{3, 6, NO_ADAPTER}, {1, 71, NO_ADAPTER}, {1, 6, 1}, {2, 6, 2}, {NO_ADAPTER, 6, NO_ADAPTER}};
+    uint32_t slot, type, after, baseline, counter;
+  } cases[] = {// A file without checks: position and type alone, as they always were.
+               {3, 6, NO_ROW, 9, 40}, {1, 71, NO_ROW, 9, 40}, {1, 6, 1, 9, 40}, {2, 6, 2, 9, 40},
+               {NO_ADAPTER, 6, NO_ROW, 9, 40},
+               // With Wi-Fi's check: in place; moved while the sampler reads it; moved and read afresh.
+               {wifi | 2, 6, 2, 9, 40}, {wifi | 1, 6, 2, 9, 40}, {wifi, 6, 2, 0, WARM_UP_START},
+               // Its check but another type; the right type at its position but another adapter.
+               {wifi | 1, 71, NO_ROW, 9, 40}, {0x12340000 | 1, 6, NO_ROW, 9, 40}};
   for (auto& c : cases) {
     app.adapterSlot = c.slot;
     app.adapterType = c.type;
+    app.baselineInterface = c.baseline;
+    app.sampleCounter = 40;
     ScanAdapters(0);
-    EXPECT_EQ(app.adapterSlot, c.after) << c.slot << "/" << c.type;
+    EXPECT_EQ(SelectedRow(), c.after) << std::hex << c.slot << "/" << c.type;
     EXPECT_EQ(app.adapterType, c.type);  // kept when the slot falls back
+    EXPECT_EQ(app.sampleCounter, c.counter) << std::hex << c.slot;
+    if (c.after != NO_ROW) EXPECT_NE(app.adapterSlot >> 16, 0u) << "a kept selection has its check";
   }
   // The same position and type names the adapter even when it is another interface now.
   fakewin::Interfaces()[1].dwIndex = 70;
   app.adapterSlot = 1;
   ScanAdapters(0);
-  EXPECT_EQ(app.adapterSlot, 1u);
+  EXPECT_EQ(SelectedRow(), 1u);
+  // Two rows alike: a moved selection that could be either is dropped.
+  fakewin::Interfaces()[0] = MakeInterface(1, 6, true, "Wi-Fi");
+  app.adapterSlot = wifi | 1;
+  ScanAdapters(0);
+  EXPECT_EQ(SelectedRow(), NO_ROW);
 }
 
 TEST_F(AdaptersTest, AlreadySelectedOnlyAdapterIsLeftRunning) {
@@ -137,7 +156,7 @@ TEST_F(AdaptersTest, FailedScansKeepOrDropTheTable) {
   EXPECT_EQ(ScanAdapters(0), 0u);
   EXPECT_EQ(app.ifTable, nullptr);
   EXPECT_TRUE(AdapterItems().empty());
-  EXPECT_EQ(app.adapterSlot, 2u);  // left alone
+  EXPECT_EQ(SelectedRow(), 2u);  // left alone
   EXPECT_EQ(fakewin::LiveGlobalBlocks(), 0);
 
   fakewin::SetIfTableFault(fakewin::IfTableFault::NONE);
@@ -166,11 +185,14 @@ TEST_F(AdaptersTest, RowAtPosition127CanBeChosenApartFromNoAdapter) {
   EXPECT_NE(app.adapterSlot, NO_ADAPTER);
   ScanAdapters(0);
   EXPECT_EQ(SelectedRow(), 127u);  // confirmed by the next scan
+  app.adapterSlot = 0x80000000 | NO_ADAPTER;  // row 127 as older files hold it
+  ScanAdapters(0);
+  EXPECT_EQ(SelectedRow(), 127u);
 
   app.adapterSlot = NO_ADAPTER;  // a stored 127 still means none
   EXPECT_EQ(SelectedRow(), NO_ROW);
   SelectAdapter(5, 0);
-  EXPECT_EQ(app.adapterSlot, 5u);
+  EXPECT_EQ(SelectedRow(), 5u);
 }
 
 }  // namespace

@@ -92,9 +92,9 @@ TEST_F(CommandsTest, AdapterChosenAgain) {
   EXPECT_EQ(app.sampleCounter, WARM_UP_START);
   EXPECT_EQ(app.history[95], 0u);
   Pick(IDM_ADAPTER_BASE);  // the loopback row: chosen although it is not listed
-  EXPECT_EQ(app.adapterSlot, 0u);
+  EXPECT_EQ(SelectedRow(), 0u);
   EXPECT_TRUE(Stamped(IDM_ADAPTER_BASE + 7));  // a row that does not exist
-  EXPECT_EQ(app.adapterSlot, 0u);
+  EXPECT_EQ(SelectedRow(), 0u);
 }
 
 TEST_F(CommandsTest, RefreshKeepsTheAutomaticPickUpUntilAnAdapterIsOffered) {
@@ -123,7 +123,7 @@ TEST_F(CommandsTest, RefreshKeepsTheAutomaticPickUpUntilAnAdapterIsOffered) {
     EXPECT_EQ(app.rescanCountdown & RESCAN_RETRY, RESCAN_RETRY) << rightButton;
     fakewin::Interfaces()[2].dwOperStatus = MIB_IF_OPER_STATUS_OPERATIONAL;
     for (int i = 0; i < 5; ++i) SampleTick(window, WM_TIMER, SAMPLE_TIMER_ID, 0);
-    EXPECT_EQ(app.adapterSlot, 2u) << rightButton;
+    EXPECT_EQ(SelectedRow(), 2u) << rightButton;
     EXPECT_EQ(app.rescanCountdown, 0u);
     EXPECT_EQ(MenuText(IDM_REFRESH), "&Refresh  1 / 3 items");
   }

@@ -206,7 +206,7 @@ TEST_F(SamplerTest, RescanRunsWhenTheAdapterIsDownOrAfterAnEmptyRescan) {
   Tick(9999, 0);  // the retry rescans even though the adapter is up again, and takes no sample
   EXPECT_EQ(app.rescanCountdown, 0u);
   EXPECT_EQ(app.history[95], before);
-  EXPECT_EQ(app.adapterSlot, 1u);
+  EXPECT_EQ(SelectedRow(), 1u);
 
   fakewin::SetIfTableFault(fakewin::IfTableFault::GROWS_BETWEEN_CALLS);
   app.rescanCountdown = 5;
@@ -223,7 +223,7 @@ TEST_F(SamplerTest, RescanRunsWhenTheAdapterIsDownOrAfterAnEmptyRescan) {
   for (int i = 0; i < 5; ++i) Tick(0, 0);
   EXPECT_EQ(app.rescanCountdown, 0u);
   ASSERT_NE(app.ifTable, nullptr);
-  EXPECT_EQ(app.adapterSlot, 1u);
+  EXPECT_EQ(SelectedRow(), 1u);
 
   // A loopback picked from the full list is never listed: while it is up, an
   // empty rescan is not repeated, and it goes on being sampled.
@@ -243,7 +243,7 @@ TEST_F(SamplerTest, AnotherInterfaceAtTheSelectedPlaceStartsFromNewBaselines) {
   uint32_t recvKiB = app.totalRecvKiB, sentKiB = app.totalSentKiB;
   fakewin::Interfaces()[1].dwIndex = 7;  // same place and type, another interface
   ScanAdapters(0);
-  EXPECT_EQ(app.adapterSlot, 1u);
+  EXPECT_EQ(SelectedRow(), 1u);
   Tick(50000000, 9000000);  // its counters only become the baselines
   EXPECT_EQ(app.totalRecvKiB, recvKiB);
   EXPECT_EQ(app.totalSentKiB, sentKiB);

@@ -2,6 +2,7 @@
 
 #include "app/settings_file.h"
 #include "app/start_flags.h"
+#include "measure/adapters.h"
 #include "measure/sampler.h"
 #include "res/resource.h"
 #include "test_support.h"
@@ -67,7 +68,7 @@ TEST_F(StartUpTest, RunsUntilClosedAndLeavesNothingBehind) {
   EXPECT_EQ(exStyle, 0x80088u);
   EXPECT_EQ(fakewin::TimerCalls().back().period, 1000u);
   EXPECT_EQ(fakewin::TimerCalls().back().proc, &SampleTick);
-  EXPECT_EQ(app.adapterSlot, 1u);  // the only listed adapter, chosen by itself
+  EXPECT_EQ(SelectedRow(), 1u);  // the only listed adapter, chosen by itself
   EXPECT_EQ(MenuText(IDM_REFRESH), "");  // the menus are gone
   EXPECT_EQ(fakewin::DpiAwareCalls(), 1);
   EXPECT_EQ(fakewin::ImeDisableCalls(), 1);
