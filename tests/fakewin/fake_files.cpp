@@ -47,6 +47,7 @@ std::string fileRoot = "/tmp";
 char hostPath[kPathSize];
 DWORD lastError = 0;
 bool diskFull = false;
+DWORD diskRoom = 0;  // what a write to the full disk still takes
 UINT driveTypes[27];  // 'A' to 'Z', then the current directory's drive; 0 means DRIVE_FIXED
 
 // Handles are small numbers offset so that they are never null or INVALID_HANDLE_VALUE.
@@ -205,8 +206,12 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, void*) {
 
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, void*) {
   OpenFile* f = FileOf(file);
-  if (f && diskFull && !f->stored) errno = ENOSPC;
-  long n = !f || (diskFull && !f->stored) ? -1
+  bool full = f && diskFull && !f->stored;
+  if (full) {
+    errno = ENOSPC;
+    toWrite = toWrite < diskRoom ? toWrite : diskRoom;
+  }
+  long n = !f || (full && !toWrite) ? -1
            : f->stored                    ? WriteStored(*f, buffer, toWrite)
                                           : long(::write(f->fd, buffer, toWrite));
   if (written) *written = n > 0 ? DWORD(n) : 0;
@@ -263,7 +268,10 @@ void ResetFiles() {
   for (UINT& type : driveTypes) type = 0;
 }
 
-void FillDisk(bool full) { diskFull = full; }
+void FillDisk(bool full, DWORD room) {
+  diskFull = full;
+  diskRoom = room;
+}
 
 void SetDriveType(char drive, UINT type) { driveTypes[drive ? (drive | 0x20) - 'a' : 26] = type; }
 
