@@ -102,11 +102,15 @@ bool Creates(DWORD disposition) {
   return disposition == OPEN_ALWAYS || disposition == CREATE_ALWAYS || disposition == CREATE_NEW;
 }
 
+// The folder a host path lies in, unless it is missing; memory files have no folders.
+bool FolderOf(const char* path, struct stat& st) {
+  return inMemory || stat(std::string(path, strrchr(path, '/') - path).c_str(), &st) == 0;
+}
+
 // Root may write into any folder on the host; a Windows user may not.
 bool FolderWritable(const char* path) {
-  std::string folder(path, strrchr(path, '/') - path);
   struct stat st;
-  return stat(folder.c_str(), &st) != 0 || (st.st_mode & 0222) != 0;
+  return !FolderOf(path, st) || (st.st_mode & 0222) != 0;
 }
 
 // The Windows error of a failed open(2).
@@ -177,7 +181,9 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD, void*, DWORD disposition, D
     if (f.open && strcmp(f.path, path) == 0) return Fail(ERROR_SHARING_VIOLATION);
 
   Presence presence = PresenceOf(path);
-  if (presence == MISSING && disposition == OPEN_EXISTING) return Fail(ERROR_FILE_NOT_FOUND);
+  struct stat folder;
+  if (presence == MISSING && disposition == OPEN_EXISTING)
+    return Fail(FolderOf(path, folder) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
   if (presence != MISSING && disposition == CREATE_NEW) return Fail(ERROR_FILE_EXISTS);
   if (presence == READ_ONLY && (access & GENERIC_WRITE)) return Fail(ERROR_ACCESS_DENIED);
 
