@@ -136,6 +136,11 @@ struct AppState : SettingsImage {
   // Set once the user has been told that the settings file cannot be written,
   // or once Windows ends the session, when no message box may hold it up.
   u32 saveWarningDone = 0;
+  // Why this run leaves the settings file as it is (0: it may be written), and
+  // the system's reason a first open failed, so the check at start need not wait again.
+  u32 fileKept = 0;
+  DWORD loadError = 0;
+  u32 windowGoing = 0;  // set once WM_DESTROY has begun
   u32 nextCoverCheck = 0;
   u32 dialogIndex = 0;
   // A popup shown only once its modal loop goes idle is dressed then: its caption
@@ -151,7 +156,7 @@ struct AppState : SettingsImage {
   char* cmdSettingsPath = nullptr;
   char* exePath = nullptr;
   char* extPtr = nullptr;  // just after the dot of the program's ".exe" in exePath
-  // The program's path as the system gives it, for a command line typed without ".exe".
+  // The program's path as the system gives it, which names the files beside it.
   char modulePath[MAX_PATH]{};
 };
 

@@ -47,20 +47,22 @@ char* LocateModulePath() {
 
 char* LocateProgramPath(char* commandLine) {
   char* text = commandLine + (commandLine[0] == '"');
-  app.exePath = text;
-  for (char* p = text; *p; ++p) {
+  char* options = nullptr;
+  for (char* p = text; *p && !options; ++p) {
     if (IsExeDot(p)) {
-      app.extPtr = p + 1;
-      return app.extPtr;
+      app.exePath = text;
+      app.extPtr = options = p + 1;
     }
   }
-  // Typed at a prompt as "Velnorid /R": the prompt passes the line as typed,
-  // without ".exe"; the system knows the program's file.
-  char* dot = LocateModulePath();
-  if (!dot) return nullptr;
-  app.exePath = app.modulePath;
-  app.extPtr = dot + 1;
-  return EndOfProgramName(commandLine);
+  // The system's name of the program's file, whatever the command line: one
+  // typed at a prompt from PATH has no folder ("Velnorid.exe"), or no ".exe"
+  // either ("Velnorid /R"), and would name files in the prompt's folder.
+  if (char* dot = LocateModulePath()) {
+    app.exePath = app.modulePath;
+    app.extPtr = dot + 1;
+    if (!options) options = EndOfProgramName(commandLine);
+  }
+  return options;
 }
 
 const char* ProgramPathWithExtension(const char* extension) {

@@ -1,5 +1,7 @@
 #include "app/settings_file.h"
 
+#include <string.h>
+
 #include "app/app_state.h"
 #include "app/program_path.h"
 #include "app/texts.h"
@@ -21,6 +23,16 @@ constexpr u32 settingFlagBits[SETTING_COUNT]{0, 0, SETTING_FLAG, SETTING_FLAG};
 
 // Drives whose files are written while the program runs.
 constexpr UINT localDriveTypes[]{DRIVE_FIXED, DRIVE_REMOVABLE, DRIVE_RAMDISK};
+
+// Why a run leaves the file as it is: the box it gets, by app.fileKept.
+constexpr u32 FILE_UNREAD = 1;   // there, but it could not be read
+constexpr u32 FILE_NOT_OURS = 2;  // longer than ours and fails the header check
+constexpr const char* keptMessages[]{nullptr, unreadMessage, notOursMessage};
+
+// Sync and backup clients hold a file only for a moment: a held file is tried
+// again for about a second before it counts as held.
+constexpr u32 HELD_RETRIES = 10;
+constexpr DWORD HELD_RETRY_MS = 100;
 
 constexpr u32 REASON_SIZE = 256;
 constexpr u32 WSPRINTF_LIMIT = 1024;  // wsprintfA writes no more
@@ -72,11 +84,19 @@ void NoteTotalsInFile() {
 
 // The file is opened without sharing, for the moment of one read or write.
 HANDLE OpenSettingsFile(DWORD access, DWORD disposition, DWORD flags = 0) {
-  return CreateFileA(SettingsFileName(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL | flags, nullptr);
+  for (u32 tries = 0;; ++tries) {
+    HANDLE file =
+        CreateFileA(SettingsFileName(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL | flags, nullptr);
+    if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION || tries == HELD_RETRIES)
+      return file;
+    Sleep(HELD_RETRY_MS);
+  }
 }
 
-// Returns 0 when the 220 bytes are written, else the system's error code.
+// Returns 0 when the 220 bytes are written or the file is left as it is this
+// run, else the system's error code.
 DWORD WriteSettingsFile() {
+  if (app.fileKept) return 0;  // the user was told at start
   FitWindowIntoFile();
   HANDLE file = OpenSettingsFile(GENERIC_WRITE, OPEN_ALWAYS);
   if (file == INVALID_HANDLE_VALUE) return GetLastError();
@@ -91,10 +111,9 @@ DWORD WriteSettingsFile() {
   return error;
 }
 
-// Not worth a word: a file the user made read-only is meant to stay as it is,
-// and one that another program holds for a moment is written the next time.
+// Not worth a word: a file the user made read-only is meant to stay as it is.
 bool ExpectedFailure(DWORD error) {
-  if (error == ERROR_SHARING_VIOLATION || error == ERROR_FILE_EXISTS) return true;
+  if (error == ERROR_FILE_EXISTS) return true;
   if (error != ERROR_ACCESS_DENIED) return false;
   DWORD attributes = GetFileAttributesA(SettingsFileName());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
@@ -109,28 +128,53 @@ void ReasonOf(DWORD error, char (&reason)[REASON_SIZE]) {
 }
 
 // Once per run, never while Windows ends the session: where the file is, why
-// it cannot be written, and what to do.
-void WarnSettingsNotWritable(DWORD error) {
-  if (app.saveWarningDone || ExpectedFailure(error)) return;
+// it is not written, and what to do.
+void Warn(const char* format, DWORD error) {
+  if (app.saveWarningDone) return;
   app.saveWarningDone = 1;  // before the box: timers go on inside it
   char reason[REASON_SIZE];
   ReasonOf(error, reason);
   char message[WSPRINTF_LIMIT];  // a path too long to show whole is cut there
-  wsprintfA(message, unwritableMessage, SettingsFileName(), reason);
+  wsprintfA(message, format, SettingsFileName(), reason);
   MessageBoxA(nullptr, message, unwritableCaption, WARNING_BOX_TYPE);
+}
+
+void WarnSettingsNotWritable(DWORD error) {
+  if (!ExpectedFailure(error)) Warn(unwritableMessage, error);
+}
+
+// A file another program holds past the retries is written the next time; only
+// the save at close, after which there is none, says so.
+void SaveAndSay(bool atClose) {
+  DWORD error = WriteSettingsFile();
+  if (error && (atClose || error != ERROR_SHARING_VIOLATION)) WarnSettingsNotWritable(error);
 }
 
 // Saves while the program runs go to a local disk only: a network share that
 // cannot be reached would hold the window for the network's time-out each
 // time. The save at close still tries it.
+// \\?\C:\ and \\.\C:\ name the drive after them; \\?\UNC\ a share.
 bool SettingsOnLocalDisk() {
   const char* name = SettingsFileName();
-  if (name[0] == '\\' && name[1] == '\\') return false;
+  bool device = name[0] == '\\' && name[1] == '\\' && (name[2] == '?' || name[2] == '.') && name[3] == '\\';
+  if (device)
+    name += 4;
+  else if (name[0] == '\\' && name[1] == '\\')
+    return false;
+  bool drive = name[0] && name[1] == ':';
+  if (device && !drive) return false;
   char root[]{name[0], ':', '\\', 0};
-  UINT type = GetDriveTypeA(name[0] && name[1] == ':' ? root : nullptr);  // null: the current directory's
+  UINT type = GetDriveTypeA(drive ? root : nullptr);  // null: the current directory's
   for (UINT local : localDriveTypes)
     if (type == local) return true;
   return false;
+}
+
+// A first start finds no file: FILE_NOT_FOUND, or PATH_NOT_FOUND for a folder
+// on a local disk. Anything else (a share out of reach, a file held past the
+// retries, no access) is a file that may well be there.
+bool FileNotThere(DWORD error) {
+  return error == ERROR_FILE_NOT_FOUND || (error == ERROR_PATH_NOT_FOUND && SettingsOnLocalDisk());
 }
 
 }  // namespace
@@ -139,37 +183,53 @@ const char* SettingsFileName() {
   return app.cmdSettingsPath ? app.cmdSettingsPath : ProgramPathWithExtension("qnf");
 }
 
+// A file that could not be read, or one that is not ours, is never written in
+// this run: the defaults would replace the user's settings and totals, or the
+// start of a file of their own.
 void LoadSettings() {
   HANDLE file = OpenSettingsFile(GENERIC_READ, OPEN_EXISTING);
-  if (file == INVALID_HANDLE_VALUE) return;
-  SettingsHeader header;
+  if (file == INVALID_HANDLE_VALUE) {
+    app.loadError = GetLastError();
+    if (!FileNotThere(app.loadError)) app.fileKept = FILE_UNREAD;
+    return;
+  }
+  u8 bytes[SETTINGS_FILE_SIZE + 1];  // one byte more tells a longer file
   DWORD got = 0;
-  // A file too short to hold a header counts as a failed check.
-  if (ReadFile(file, &header, sizeof header, &got, nullptr) && got == sizeof header && HeaderAccepted(header) &&
-      SetFilePointer(file, 0, nullptr, FILE_BEGIN) == 0) {
-    // Bytes a short file does not supply keep their defaults.
-    ReadFile(file, &Image(), SETTINGS_FILE_SIZE, &got, nullptr);
-    RepairSettings();
+  if (!ReadFile(file, bytes, sizeof bytes, &got, nullptr)) {
+    app.loadError = GetLastError();
+    app.fileKept = FILE_UNREAD;
   }
   CloseHandle(file);
+  SettingsHeader header;
+  memcpy(&header, bytes, sizeof header);
+  // A file too short to hold a header counts as a failed check.
+  if (app.fileKept || got < sizeof header || !HeaderAccepted(header)) {
+    if (got > SETTINGS_FILE_SIZE) app.fileKept = FILE_NOT_OURS;
+    return;
+  }
+  // Bytes a short file does not supply keep their defaults; those after the 220th stay in the file.
+  memcpy(&Image(), bytes, got < SETTINGS_FILE_SIZE ? got : SETTINGS_FILE_SIZE);
+  RepairSettings();
   NoteTotalsInFile();
 }
 
 void CheckSettingsWritable() {
+  // What the load learned is not asked again: a share out of reach would
+  // cost its time-out twice.
+  if (app.fileKept) return Warn(keptMessages[app.fileKept], app.loadError);
+  if (app.loadError == ERROR_PATH_NOT_FOUND) return WarnSettingsNotWritable(app.loadError);
   // A file that is there is opened for writing and left as it is; one that is
-  // not is made and goes again when closed.
+  // not is made and goes again when closed. One held elsewhere is tried at the saves.
   HANDLE file = OpenSettingsFile(GENERIC_WRITE, OPEN_EXISTING);
   if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND)
     file = OpenSettingsFile(GENERIC_WRITE, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE);
-  if (file == INVALID_HANDLE_VALUE)
-    WarnSettingsNotWritable(GetLastError());
-  else
+  if (file != INVALID_HANDLE_VALUE)
     CloseHandle(file);
+  else if (GetLastError() != ERROR_SHARING_VIOLATION)
+    WarnSettingsNotWritable(GetLastError());
 }
 
-void SaveSettings() {
-  if (DWORD error = WriteSettingsFile()) WarnSettingsNotWritable(error);
-}
+void SaveSettings() { SaveAndSay(true); }
 
 void SaveSettingsBeforeSuspend() {
   if (SettingsOnLocalDisk()) WriteSettingsFile();
@@ -177,5 +237,5 @@ void SaveSettingsBeforeSuspend() {
 
 void CALLBACK SaveTick(HWND, UINT, UINT_PTR, DWORD) {
   bool changed = app.totalRecvKiB != app.totalsInFile[0] || app.totalSentKiB != app.totalsInFile[1];
-  if (changed && SettingsOnLocalDisk()) SaveSettings();
+  if (changed && SettingsOnLocalDisk()) SaveAndSay(false);
 }

@@ -124,7 +124,11 @@ bool CreateEverything(u32 flags) {
   const RECT& r = app.windowRect;
   app.mainWindow = CreateWindowExA(ExtendedStyle(), programName, programName, WINDOW_STYLE, r.left, r.top,
                                    r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance, nullptr);
-  return app.mainWindow != nullptr;
+  if (!app.mainWindow) return false;
+  // Windows draws nothing of a layered window until its attributes are set,
+  // and a window started in the background is not activated.
+  ApplyAppearance(app.mainWindow);
+  return true;
 }
 
 extern "C" [[noreturn]] void WINAPI StartUp() {

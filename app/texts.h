@@ -30,11 +30,20 @@ constexpr char popupCaptions[CAPTION_COUNT][16]{"Select Font",    "Back Color", 
                                                 "Total Recieved", "Total Sent Val.", "Maximam Value",
                                                 "Average Value"};
 
-// The message of a settings file that cannot be written: the file's path, the
-// system's reason, then what to do.
+// The boxes about the settings file: the file's path, the system's reason
+// where there is one, then what to do.
 constexpr char unwritableCaption[] = "Velnorid: settings not saved";
+#define SETTINGS_PATH_EXAMPLE "\n\nVelnorid.exe /C:\\path\\file.qnf"
 constexpr char unwritableMessage[] =
     "Velnorid cannot write its settings file\n\n%s\n\n%s\n\n"
     "Settings and totals will be lost when it ends. Move it to a folder you can write to, "
-    "not Program Files, or name a file you can write on its command line:\n\n"
-    "Velnorid.exe /C:\\path\\file.qnf";
+    "not Program Files, or name a file you can write on its command line:" SETTINGS_PATH_EXAMPLE;
+constexpr char unreadMessage[] =
+    "Velnorid could not read its settings file\n\n%s\n\n%s\n\n"
+    "This run uses the default settings and leaves the file as it is. Close Velnorid and start it "
+    "again once the file can be reached, or name another file on its command line:" SETTINGS_PATH_EXAMPLE;
+constexpr char notOursMessage[] =
+    "Velnorid was given a file that is not a settings file of its own\n\n%s\n\n"
+    "It was left as it is, and this run uses the default settings. A settings file is named after "
+    "a slash with its drive or \\\\server; a name not yet there makes a new file:" SETTINGS_PATH_EXAMPLE;
+#undef SETTINGS_PATH_EXAMPLE

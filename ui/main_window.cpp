@@ -24,6 +24,7 @@ void OnCreate(HWND window) {
 }
 
 void OnDestroy() {
+  app.windowGoing = 1;
   SaveSettings();
   PostQuitMessage(0);
 }
@@ -83,9 +84,11 @@ void OnDeviceChange(WPARAM event) {
 
 // Windows is ending the session: no message box may hold it up, and the
 // window goes now, so the settings are saved before the process is ended.
+// A window already going (its box at close is open) has saved: the end is
+// agreed to without destroying it, and saving, a second time.
 BOOL OnEndSession(HWND window) {
   app.saveWarningDone = 1;
-  return DestroyWindow(window);
+  return app.windowGoing || DestroyWindow(window);
 }
 
 void OnKeepOnScreen(HWND window) {

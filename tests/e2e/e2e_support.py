@@ -33,6 +33,8 @@ LOADER, SERVER = subprocess.run(["bash", "-c", 'source "$0" && wine_loader "$1" 
 SYSTEM_EVENT = os.environ.get("VELNORID_SYSTEM_EVENT", "")
 # The test program that reads the text of the message boxes shown.
 MESSAGE_BOXES = os.environ.get("VELNORID_MESSAGE_BOXES", "")
+# The test program that holds a file without sharing for a while.
+HOLD_FILE = os.environ.get("VELNORID_HOLD_FILE", "")
 # The caption of the box that says the settings file cannot be written.
 UNSAVED_CAPTION = "Velnorid: settings not saved"
 
@@ -225,6 +227,18 @@ class WineSession:
         r = subprocess.run([*self.inside, "xclip", "-o", "-selection", "clipboard"], env=wine_env(self.display),
                            capture_output=True, timeout=10)
         return r.stdout.decode(errors="replace")
+
+    def hold(self, name, milliseconds):
+        """Holds a file of the program's folder without sharing for that long, from once it returns."""
+        if not self.display:  # Wine's desktop, started by the first program, needs it
+            self.start_display()
+        p = subprocess.Popen([*self.inside, LOADER, HOLD_FILE, str(milliseconds), self.windows_path(name)],
+                             env=wine_env(self.display), stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        self.processes.append(p)
+        held = p.stdout.readline()
+        p.stdout.close()
+        assert held == b"held\n", "the file is held"
+        return p
 
     def ask_to_close(self):
         """Asks the program to close as a user would (WM_CLOSE), without waiting for it."""

@@ -2,10 +2,11 @@
 window is closed: beside itself, or at the path the command line names."""
 import os
 import struct
+import subprocess
 import sys
 
 sys.path.insert(0, os.path.dirname(__file__))
-from e2e_support import SETTINGS_SIZE, SessionTest, default_settings, main, settings_image  # noqa: E402
+from e2e_support import LOADER, SETTINGS_SIZE, SessionTest, default_settings, main, settings_image, wine_env  # noqa: E402
 
 OFFSET_PLOT = 48
 OFFSET_FONT_SETTING = 52
@@ -62,6 +63,34 @@ class StoredFile(SessionTest):
         self.session.close_program(program)
         self.assertEqual(len(self.session.read_settings("other.qnf")), SETTINGS_SIZE)
         self.assertFalse(os.path.exists(self.session.path("Velnorid.qnf")))
+
+    def test_a_file_held_at_start_or_not_ours_is_left_as_it_is_and_said_once(self):
+        for name, contents, held in (("Velnorid.qnf", settings_image(total=777), True),
+                                     ("notes.txt", b"my own notes\r\n" * 71 + b"end.\r\n", False)):
+            self.session.write_settings(contents, name)
+            holder = self.session.hold(name, 8000) if held else None
+            program = self.session.start(*(() if held else ("/" + self.session.windows_path(name),)))
+            self.session.wait_window()
+            text = self.session.wait_message_box()
+            self.assertIn(self.session.windows_path(name), text.split("\n"))
+            self.session.dismiss()
+            if holder:
+                holder.wait(timeout=30)
+            self.session.close_program(program)
+            self.assertEqual(self.session.read_settings(name), contents, name)
+
+    def test_started_by_name_from_a_prompt_it_keeps_the_file_beside_itself(self):
+        elsewhere = os.path.join(self.session.root, "elsewhere")
+        os.makedirs(elsewhere)
+        self.session.start_display()
+        env = dict(wine_env(self.session.display), WINEPATH=self.session.windows_path("")[:-1])
+        prompt = subprocess.Popen([*self.session.inside, LOADER, "cmd", "/c", "Velnorid.exe"], env=env, cwd=elsewhere,
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.session.processes.append(prompt)
+        self.session.wait_window()
+        self.session.close_program(prompt)
+        self.assertEqual(os.listdir(elsewhere), [])
+        self.assertEqual(len(self.session.read_settings()), SETTINGS_SIZE)
 
     def test_font_heights_kept_whatever_the_run_s_dpi(self):
         """20 points, the font picker's largest size, are 40 pixels at 144 dpi: that height

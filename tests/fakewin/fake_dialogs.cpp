@@ -29,6 +29,7 @@ namespace {
 std::function<void(HWND)> dialogScript;
 std::function<BOOL(CHOOSECOLORA&)> colorScript;
 std::function<BOOL(CHOOSEFONTA&)> fontScript;
+std::function<void()> messageBoxScript;
 std::vector<fakewin::PopupRecord> popups;
 int beeps = 0;
 HWND focused = nullptr;
@@ -158,6 +159,7 @@ BOOL ChooseFontA(CHOOSEFONTA* picker) { return RunPicker("font", fontScript, pic
 // Texts as UTF-8.
 static int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type) {
   HWND popup = fakewin::OpenPopup(caption.c_str(), owner);
+  if (messageBoxScript) messageBoxScript();
   Record("message", popup, text, type);
   fakewin::ClosePopup(popup);
   return IDOK;
@@ -220,6 +222,7 @@ HANDLE SetClipboardData(UINT format, HANDLE data) {
 namespace fakewin {
 
 void ResetDialogs() {
+  messageBoxScript = nullptr;
   dialogScript = nullptr;
   colorScript = nullptr;
   fontScript = nullptr;
@@ -255,6 +258,7 @@ HWND FocusedWindow() { return focused; }
 void OnChooseColor(std::function<BOOL(CHOOSECOLORA&)> script) { colorScript = std::move(script); }
 void OnChooseFont(std::function<BOOL(CHOOSEFONTA&)> script) { fontScript = std::move(script); }
 const std::vector<PopupRecord>& Popups() { return popups; }
+void OnMessageBox(std::function<void()> script) { messageBoxScript = std::move(script); }
 void SetShellResult(INT_PTR result) { shellResult = result; }
 void RemoveShiftJis(bool removed) { shiftJisRemoved = removed; }
 std::vector<std::string> ShellOpened() { return shellOpened; }

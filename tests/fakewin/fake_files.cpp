@@ -47,6 +47,7 @@ std::string fileRoot = "/tmp";
 char hostPath[kPathSize];
 DWORD lastError = 0;
 bool diskFull = false;
+DWORD diskRoom = 0;  // what a write to the full disk still takes
 UINT driveTypes[27];  // 'A' to 'Z', then the current directory's drive; 0 means DRIVE_FIXED
 
 // Handles are small numbers offset so that they are never null or INVALID_HANDLE_VALUE.
@@ -101,11 +102,15 @@ bool Creates(DWORD disposition) {
   return disposition == OPEN_ALWAYS || disposition == CREATE_ALWAYS || disposition == CREATE_NEW;
 }
 
+// The folder a host path lies in, unless it is missing; memory files have no folders.
+bool FolderOf(const char* path, struct stat& st) {
+  return inMemory || stat(std::string(path, strrchr(path, '/') - path).c_str(), &st) == 0;
+}
+
 // Root may write into any folder on the host; a Windows user may not.
 bool FolderWritable(const char* path) {
-  std::string folder(path, strrchr(path, '/') - path);
   struct stat st;
-  return stat(folder.c_str(), &st) != 0 || (st.st_mode & 0222) != 0;
+  return !FolderOf(path, st) || (st.st_mode & 0222) != 0;
 }
 
 // The Windows error of a failed open(2).
@@ -176,7 +181,9 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD, void*, DWORD disposition, D
     if (f.open && strcmp(f.path, path) == 0) return Fail(ERROR_SHARING_VIOLATION);
 
   Presence presence = PresenceOf(path);
-  if (presence == MISSING && disposition == OPEN_EXISTING) return Fail(ERROR_FILE_NOT_FOUND);
+  struct stat folder;
+  if (presence == MISSING && disposition == OPEN_EXISTING)
+    return Fail(FolderOf(path, folder) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
   if (presence != MISSING && disposition == CREATE_NEW) return Fail(ERROR_FILE_EXISTS);
   if (presence == READ_ONLY && (access & GENERIC_WRITE)) return Fail(ERROR_ACCESS_DENIED);
 
@@ -205,8 +212,12 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, void*) {
 
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, void*) {
   OpenFile* f = FileOf(file);
-  if (f && diskFull && !f->stored) errno = ENOSPC;
-  long n = !f || (diskFull && !f->stored) ? -1
+  bool full = f && diskFull && !f->stored;
+  if (full) {
+    errno = ENOSPC;
+    toWrite = toWrite < diskRoom ? toWrite : diskRoom;
+  }
+  long n = !f || (full && !toWrite) ? -1
            : f->stored                    ? WriteStored(*f, buffer, toWrite)
                                           : long(::write(f->fd, buffer, toWrite));
   if (written) *written = n > 0 ? DWORD(n) : 0;
@@ -263,7 +274,10 @@ void ResetFiles() {
   for (UINT& type : driveTypes) type = 0;
 }
 
-void FillDisk(bool full) { diskFull = full; }
+void FillDisk(bool full, DWORD room) {
+  diskFull = full;
+  diskRoom = room;
+}
 
 void SetDriveType(char drive, UINT type) { driveTypes[drive ? (drive | 0x20) - 'a' : 26] = type; }
 

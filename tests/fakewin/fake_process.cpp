@@ -55,6 +55,7 @@ DWORD FormatMessageA(DWORD flags, LPCVOID, DWORD id, DWORD, LPSTR buffer, DWORD 
   static constexpr ErrorText texts[]{
       {ERROR_PATH_NOT_FOUND, "The system cannot find the path specified."},
       {ERROR_ACCESS_DENIED, "Access is denied."},
+      {ERROR_SHARING_VIOLATION, "The process cannot access the file because it is being used by another process."},
       {ERROR_WRITE_PROTECT, "The media is write protected."},
       {ERROR_DISK_FULL, "There is not enough space on the disk."},
   };

@@ -44,6 +44,8 @@ std::vector<HWND> zOrder;  // top first
 std::vector<Monitor> monitors;
 std::vector<fakewin::SetWindowPosCall> setWindowPosCalls;
 DWORD tick = 0;
+std::function<void()> sleepScript;
+bool activationRefused = false;
 bool held[256];
 bool tapped[256];
 uintptr_t nextWindow = 0x200000;
@@ -106,6 +108,11 @@ LRESULT Deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 DWORD GetTickCount() { return tick; }
 
+void Sleep(DWORD milliseconds) {
+  tick += milliseconds;
+  if (sleepScript) sleepScript();
+}
+
 WORD RegisterClassA(const WNDCLASSA* c) {
   classes[c->lpszClassName] = {c->lpfnWndProc, c->hbrBackground, c->hIcon, c->style};
   return WORD(classes.size());
@@ -131,7 +138,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style,
   Deliver(w, WM_MOVE, 0, MAKELPARAM(x + frame, y + frame));
   if (style & WS_VISIBLE) {
     windows[w].style |= WS_VISIBLE;
-    Deliver(w, WM_ACTIVATEAPP, TRUE, 0);
+    if (!activationRefused) Deliver(w, WM_ACTIVATEAPP, TRUE, 0);
   }
   return w;
 }
@@ -342,6 +349,8 @@ void ResetUser() {
   monitors.clear();
   setWindowPosCalls.clear();
   tick = 0;
+  sleepScript = nullptr;
+  activationRefused = false;
   lastPress = {};
   dragOffset = {};
   std::fill(std::begin(held), std::end(held), false);
@@ -365,6 +374,8 @@ void MouseButton(HWND window, UINT message) {
 void DragBy(int dx, int dy) { dragOffset = {dx, dy}; }
 
 void SetTick(DWORD t) { tick = t; }
+void OnSleep(std::function<void()> script) { sleepScript = std::move(script); }
+void RefuseActivation(bool refused) { activationRefused = refused; }
 void SetMessagePos(int x, int y) { messagePos = DWORD(uint16_t(x) | uint32_t(uint16_t(y)) << 16); }
 void HoldKey(int key, bool isHeld) { held[key & 0xFF] = isHeld; }
 void TapKey(int key) { tapped[key & 0xFF] = true; }

@@ -271,6 +271,7 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPW
 
 // ---- Time and keys ----
 DWORD GetTickCount();
+void Sleep(DWORD milliseconds);
 SHORT GetAsyncKeyState(int key);
 constexpr int VK_RBUTTON = 0x02;
 constexpr int VK_SPACE = 0x20;
@@ -597,8 +598,9 @@ const BYTE* MemoryFileBytes(const char* windowsName, size_t& size);
 void SetCommandLine(const char* text);
 // The program's file as GetModuleFileNameA tells it ("C:\\Tools\\Velnorid.exe" until set).
 void SetModuleFileName(const char* windowsName);
-// From now on until Reset, writes to host files fail and write nothing, as on a full disk.
-void FillDisk(bool full);
+// From now on until Reset, writes to host files fail and write nothing, as on a
+// full disk; with room, a write takes that many bytes and succeeds, cut short.
+void FillDisk(bool full, DWORD room = 0);
 // What GetDriveTypeA tells of a drive letter, or of the current directory's drive for 0;
 // every drive is DRIVE_FIXED until set.
 void SetDriveType(char drive, UINT type);
@@ -607,6 +609,8 @@ void RemoveShiftJis(bool removed);
 
 // ---- Time and keys ----
 void SetTick(DWORD tick);
+// Runs after each Sleep has moved the tick on, for a test to act while the program waits.
+void OnSleep(std::function<void()> script);
 void HoldKey(int key, bool held);
 // A press and release since the last GetAsyncKeyState for the key: bit 0.
 void TapKey(int key);
@@ -656,6 +660,8 @@ struct TimerCall {
 };
 const std::vector<TimerCall>& TimerCalls();
 bool WindowExists(HWND window);
+// The foreground lock: from now on until Reset, a new window is shown without WM_ACTIVATEAPP.
+void RefuseActivation(bool refused);
 // Makes CreateCompatibleBitmap fail from now on until Reset.
 void FailBitmaps(bool fail);
 
@@ -698,6 +704,8 @@ struct PopupRecord {
   UINT type;
 };
 const std::vector<PopupRecord>& Popups();
+// Runs while a message box is open, as other programs and Windows do.
+void OnMessageBox(std::function<void()> script);
 void SetShellResult(INT_PTR result);
 std::vector<std::string> ShellOpened();
 

@@ -80,6 +80,7 @@ void LoadAndSave(bool inMemory, const SettingsFile& file, Outcome& outcome) {
   fakewin::UseMemoryFiles(inMemory);
   fakewin::SetFileRoot(folder);
   fakewin::SetCommandLine("fuzz.exe");
+  fakewin::SetModuleFileName("fuzz.exe");
   LocateProgramPath(GetCommandLineA());
   const char* name = SettingsFileName();
   if (!inMemory) unlink(fakewin::HostPath(name));
@@ -137,7 +138,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Require(app.logFont.lfHeight != 0 && (app.logFont.lfHeight > 0 ? app.logFont.lfHeight : -app.logFont.lfHeight) <= 255,
           "usable font height");
 
-  Require(outcome.afterSize == (size > SETTINGS_FILE_SIZE ? size : SETTINGS_FILE_SIZE) &&
+  if (app.fileKept)  // longer than ours and rejected: a file of the user's own
+    Require(size > SETTINGS_FILE_SIZE && outcome.afterSize == size && memcmp(outcome.after, data, size) == 0,
+            "a file not ours is left as it is");
+  else
+    Require(outcome.afterSize == (size > SETTINGS_FILE_SIZE ? size : SETTINGS_FILE_SIZE) &&
               memcmp(outcome.after, &outcome.loaded, SETTINGS_FILE_SIZE) == 0 &&
               (size <= SETTINGS_FILE_SIZE ||
                memcmp(outcome.after + SETTINGS_FILE_SIZE, data + SETTINGS_FILE_SIZE, size - SETTINGS_FILE_SIZE) == 0),

@@ -59,7 +59,7 @@ TEST_F(CommandLineTest, WithoutProgramExtensionThePathComesFromTheSystem) {
   EXPECT_EQ(Flags("\"C:/My Tools/graph\" /t/r"), START_COLORKEY | START_RESET);
   EXPECT_EQ(Flags("graph"), 0u);
   EXPECT_EQ(Flags("C:\\tools.exed\\graph.exe /r"), START_RESET);
-  EXPECT_STREQ(app.extPtr, "exe /r");  // found in the command line: used as before
+  EXPECT_STREQ(app.exePath, "C:\\Tools\\Velnorid.exe");  // the system's name wins even so
   fakewin::SetModuleFileName("");
   EXPECT_EQ(Flags("graph /r"), 0xFFFFu);
 }

@@ -176,6 +176,21 @@ TEST_F(MainWindowTest, EndOfSessionDestroysTheWindowAtOnceAndShowsNothing) {
     EXPECT_FALSE(fakewin::WindowExists(app.mainWindow)) << message;
     EXPECT_TRUE(fakewin::Popups().empty()) << message;
   }
+
+  // A logoff while the box at close is open is agreed to; the window, already going, is not
+  // destroyed and saved a second time from inside its own WM_DESTROY.
+  NextCase();
+  Create();
+  fakewin::FillDisk(true);
+  LRESULT agreed = FALSE;
+  fakewin::OnMessageBox([&] {
+    fakewin::FillDisk(false);
+    agreed = Send(WM_QUERYENDSESSION, TRUE);
+  });
+  Send(WM_CLOSE);
+  EXPECT_EQ(agreed, TRUE);
+  EXPECT_EQ(fakewin::Popups().size(), 1u);
+  EXPECT_EQ(ReadFile("C:\\Velnorid.qnf").size(), 0u);
 }
 
 TEST_F(MainWindowTest, MovesAreCheckedAfterwardsThroughAPostedMessage) {

@@ -72,6 +72,8 @@ TEST_F(SettingsFileTest, FileNameFollowsProgramWithLowerCaseExtension) {
   EXPECT_STREQ(SettingsFileName(), "D:\\Apps\\net.qnf");
   StartedAs("graph.exe");
   EXPECT_STREQ(SettingsFileName(), "graph.qnf");
+  StartedAs("Velnorid.exe /r", "C:\\Tools\\Velnorid.exe");  // typed at a prompt from PATH
+  EXPECT_STREQ(SettingsFileName(), "C:\\Tools\\Velnorid.qnf");
 }
 
 TEST_F(SettingsFileTest, HeaderLimitsDecideWhetherTheFileIsTaken) {
@@ -134,6 +136,25 @@ TEST_F(SettingsFileTest, FileTooShortForAHeaderIsIgnored) {
   EXPECT_FALSE(Loaded(Bytes{}));
 }
 
+TEST_F(SettingsFileTest, ADamagedFileIsRepairedAndOneLongerThanOursLeftAsItIs) {
+  struct Case {
+    size_t size;
+    bool ours;
+  } cases[] = {{10, true}, {220, true}, {221, false}, {1000, false}};
+  for (const Case& c : cases) {
+    NextCase();
+    Bytes file(c.size, 'n');  // a text of the user's own, or a damaged settings file
+    WriteFile(SETTINGS, file);
+    LoadSettings();
+    CheckSettingsWritable();
+    SaveSettings();
+    EXPECT_EQ(ReadFile(SETTINGS), c.ours ? ImageBytes(SettingsImage{}) : file) << c.size;
+    ASSERT_EQ(fakewin::Popups().size(), c.ours ? 0u : 1u) << c.size;
+    for (const char* part : {SETTINGS, "not a settings file", "/C:\\"})
+      if (!c.ours) EXPECT_NE(fakewin::Popups()[0].text.find(part), std::string::npos) << part;
+  }
+}
+
 TEST_F(SettingsFileTest, SaveKeepsTheTailOfALongerFile) {
   Bytes file = MarkedFile();
   for (int i = 0; i < 80; ++i) file.push_back(uint8_t(0xA0 + i));
@@ -164,16 +185,62 @@ TEST_F(SettingsFileTest, ReadOnlyFileIsLoadedButNotWritten) {
   EXPECT_TRUE(fakewin::Popups().empty()) << "a file made read-only is the user's choice";
 }
 
-TEST_F(SettingsFileTest, FileHeldOpenElsewhereIsSkippedSilently) {
+TEST_F(SettingsFileTest, AFileThatIsThereButCouldNotBeReadIsNeverWrittenAndSaidOnce) {
+  struct Case {
+    const char* what;
+    const char* path;
+    int releasedAfterSleeps;  // -1: held all along
+    const char* reason;
+  } cases[] = {
+      {"held by a sync client for a moment", SETTINGS, 3, nullptr},
+      {"held by another program", SETTINGS, -1, "being used by another process"},
+      {"on a share not yet reachable", "N:\\v.qnf", -1, "cannot find the path"},
+  };
+  for (const Case& c : cases) {
+    NextCase();
+    std::string path = c.path;
+    app.cmdSettingsPath = path.data();
+    fakewin::SetDriveType('N', DRIVE_REMOTE);
+    if (c.path == SETTINGS) WriteFile(SETTINGS, MarkedFile());
+    HANDLE other = CreateFileA(SETTINGS, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    int sleeps = 0;
+    fakewin::OnSleep([&] {
+      if (++sleeps == c.releasedAfterSleeps) CloseHandle(other);
+    });
+    DWORD start = GetTickCount();
+    LoadSettings();
+    CloseHandle(other);
+    if (!c.reason) {
+      EXPECT_EQ(app.totalRecvKiB, 1234u) << c.what;
+      continue;
+    }
+    if (c.path == SETTINGS) EXPECT_GE(GetTickCount() - start, 1000u) << c.what << ": tried for a second";
+    WriteFile(c.path, MarkedFile());  // reachable again, or released: the user's file is there
+    CheckSettingsWritable();
+    app.totalRecvKiB = 9;
+    SaveTick(nullptr, 0, 0, 0);
+    SaveSettingsBeforeSuspend();
+    SaveSettings();
+    EXPECT_EQ(ReadFile(c.path), MarkedFile()) << c.what;
+    ASSERT_EQ(fakewin::Popups().size(), 1u) << c.what;
+    for (const char* part : {c.path, c.reason, "leaves the file as it is", "/C:\\"})
+      EXPECT_NE(fakewin::Popups()[0].text.find(part), std::string::npos) << c.what << " lacks " << part;
+  }
+
+  // Read at start but held past the retries later: the hourly save says nothing, the one at close does.
+  NextCase();
   WriteFile(SETTINGS, MarkedFile());
-  HANDLE other = CreateFileA(SETTINGS, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(other, INVALID_HANDLE_VALUE);
   LoadSettings();
-  EXPECT_EQ(app.totalRecvKiB, 0u);
+  HANDLE other = CreateFileA(SETTINGS, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  CheckSettingsWritable();
+  app.totalRecvKiB = 9;
+  SaveTick(nullptr, 0, 0, 0);
+  EXPECT_TRUE(fakewin::Popups().empty());
   SaveSettings();
   CloseHandle(other);
-  EXPECT_EQ(GetU32(ReadFile(SETTINGS), 20), 1234u);
-  EXPECT_TRUE(fakewin::Popups().empty());
+  EXPECT_EQ(ReadFile(SETTINGS), MarkedFile());
+  ASSERT_EQ(fakewin::Popups().size(), 1u);
+  EXPECT_NE(fakewin::Popups()[0].text.find("cannot write"), std::string::npos);
 }
 
 TEST_F(SettingsFileTest, AFileThatCannotBeWrittenIsSaidOncePerRun) {
@@ -182,17 +249,19 @@ TEST_F(SettingsFileTest, AFileThatCannotBeWrittenIsSaidOncePerRun) {
     const char* program;
     bool readOnlyFolder, fullDisk, knownAtStart;
     const char* reason;
+    DWORD room = 0;
   } cases[] = {
       {"a folder the user cannot write", PROGRAM, true, false, true, "Access is denied."},
       {"a folder that is not there", "C:\\GONE\\GRAPH.EXE", false, false, true,
        "The system cannot find the path specified."},
       {"a full disk", PROGRAM, false, true, false, "There is not enough space on the disk."},
+      {"a write cut short", PROGRAM, false, true, false, "There is not enough space on the disk.", 100},
   };
   for (const Case& c : cases) {
     NextCase();
     StartedAs(c.program);
     if (c.readOnlyFolder) MakeReadOnly("C:\\TOOLS");
-    fakewin::FillDisk(c.fullDisk);
+    fakewin::FillDisk(c.fullDisk, c.room);
     CheckSettingsWritable();
     EXPECT_EQ(fakewin::Popups().size(), c.knownAtStart ? 1u : 0u) << c.what;
     EXPECT_FALSE(FileExists(SettingsFileName())) << c.what << ": the check leaves no file behind";
@@ -228,12 +297,14 @@ TEST_F(SettingsFileTest, SavesWhileRunningGoToLocalDisksOnly) {
     bool written;
   } cases[] = {{"C:\\TOOLS\\v.qnf", 'C', DRIVE_FIXED, true},  {"C:\\TOOLS\\v.qnf", 'C', DRIVE_REMOVABLE, true},
                {"N:\\v.qnf", 'N', DRIVE_REMOTE, false},        {"\\\\server\\v.qnf", 'C', DRIVE_FIXED, false},
-               {"v.qnf", 0, DRIVE_REMOTE, false},                {"v.qnf", 'C', DRIVE_REMOTE, true}};
+               {"v.qnf", 0, DRIVE_REMOTE, false},                {"v.qnf", 'C', DRIVE_REMOTE, true},
+               {"\\\\?\\C:\\v.qnf", 'C', DRIVE_FIXED, true},          {"\\\\.\\C:\\v.qnf", 'C', DRIVE_FIXED, true},
+               {"\\\\?\\UNC\\server\\v.qnf", 'C', DRIVE_FIXED, false}};
   for (const Case& c : cases) {
     NextCase();
     std::string path = c.path;
     app.cmdSettingsPath = path.data();
-    MakeFolder(c.path[0] == 'N' ? "N:\\" : "\\\\server");
+    MakeFolder(path.substr(0, path.rfind('\\') + 1).c_str());
     fakewin::SetDriveType(c.drive, c.type);
     app.totalSentKiB = 5;
     SaveTick(nullptr, 0, 0, 0);

@@ -62,8 +62,12 @@ class StartUpTest : public ProgramTest {
 };
 
 TEST_F(StartUpTest, RunsUntilClosedAndLeavesNothingBehind) {
+  fakewin::RefuseActivation(true);  // started in the background: Windows does not activate it
   EXPECT_EQ(Run(PROGRAM), 0u);
   ASSERT_NE(windowSeen, nullptr);
+  ASSERT_FALSE(fakewin::LayeredCalls().empty()) << "a layered window shows nothing until its attributes are set";
+  EXPECT_EQ(fakewin::LayeredCalls()[0].window, windowSeen);
+  EXPECT_EQ(fakewin::LayeredCalls()[0].alpha, 204);
   EXPECT_EQ(found, windowSeen);  // class and title "Velnorid"
   EXPECT_EQ(exStyle, 0x80088u);
   EXPECT_EQ(fakewin::TimerCalls().back().period, 1000u);

@@ -34,7 +34,10 @@ void ProgramTest::NextCase() {
   SetUp();
 }
 
-void ProgramTest::StartedAs(const char* commandLine) {
+void ProgramTest::StartedAs(const char* commandLine, const char* system) {
+  bool quoted = commandLine[0] == '"';
+  std::string program = commandLine + quoted;
+  fakewin::SetModuleFileName(system ? system : program.substr(0, program.find(quoted ? '"' : ' ')).c_str());
   fakewin::SetCommandLine(commandLine);
   ASSERT_TRUE(LocateProgramPath(GetCommandLineA()));
 }

@@ -20,8 +20,9 @@ class ProgramTest : public ::testing::Test {
   // checks and without its folder, and gives the next one a fresh start.
   void NextCase();
 
-  // Gives the program the command line it would have been started with.
-  void StartedAs(const char* commandLine);
+  // Gives the program the command line it would have been started with, and the
+  // system's name of its file: the command line's program, as a shortcut gives it.
+  void StartedAs(const char* commandLine, const char* system = nullptr);
 
   void WriteFile(const char* windowsName, const Bytes& bytes);
   Bytes ReadFile(const char* windowsName);
