@@ -21,6 +21,8 @@ constexpr u32 MENU_TEXT_SIZE = 64;
 constexpr u32 POSITION_MASK = 0xFFFF;
 constexpr u32 CHECK_SHIFT = 16;
 constexpr u32 CHECK_RANGE = 0x7FFF;
+constexpr u32 FNV_OFFSET_BASIS = 2166136261u;
+constexpr u32 FNV_PRIME = 16777619u;
 
 // Interface types that are never offered unless every interface is listed.
 constexpr DWORD hiddenTypes[]{IF_TYPE_PPP, IF_TYPE_SOFTWARE_LOOPBACK, IF_TYPE_TUNNEL};
@@ -154,10 +156,10 @@ ULONG TableSize() {
 
 }  // namespace
 
-// FNV-1a of the description, folded into 1 to 0x7FFF.
+// The 32-bit FNV-1a hash of the description, folded into 1 to 0x7FFF.
 u32 AdapterCheck(const MIB_IFROW& row) {
-  u32 hash = 2166136261u;
-  for (u32 i = 0, length = DescriptionLength(row); i < length; ++i) hash = (hash ^ row.bDescr[i]) * 16777619u;
+  u32 hash = FNV_OFFSET_BASIS;
+  for (u32 i = 0, length = DescriptionLength(row); i < length; ++i) hash = (hash ^ row.bDescr[i]) * FNV_PRIME;
   return hash % CHECK_RANGE + 1;
 }
 

@@ -71,6 +71,7 @@ class UnwritableSettings(SessionTest):
         text = self.session.wait_message_box()
         self.assert_says_where_why_and_what(text, name)
         self.assertIsNone(program.poll(), "the box waits for the user")
+        self.assertEqual(self.session.system_event("logoff"), 0, "a logoff while the box is open is agreed to")
         self.session.dismiss()
         program.wait(timeout=30)
         self.assertEqual(program.returncode, 0)

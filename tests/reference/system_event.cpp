@@ -1,6 +1,7 @@
 // Sends the running graph's window what Windows sends it when the machine
-// suspends or resumes, or when devices change, which nothing makes Wine send.
-// Started with one word: "suspend", "resume" or "devices". Exits with 0 when
+// suspends or resumes, when devices change, or when the user logs off, which
+// nothing makes Wine send.
+// Started with one word: "suspend", "resume", "devices" or "logoff". Exits with 0 when
 // the window took every message as handled, 1 when there was no window or it
 // did not, 2 for a word it does not know.
 #include <windows.h>
@@ -19,6 +20,7 @@ constexpr SystemEvent events[]{
     {"resume", WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC},
     {"resume", WM_POWERBROADCAST, PBT_APMRESUMESUSPEND},
     {"devices", WM_DEVICECHANGE, DBT_DEVNODES_CHANGED},
+    {"logoff", WM_QUERYENDSESSION, 0},
 };
 
 // The last word of the command line.
