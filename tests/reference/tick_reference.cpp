@@ -15,10 +15,12 @@ HDC windowDC, memoryDC;
 RECT client;
 
 void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-  if (getIfEntry2)
+  if (getIfEntry2) {
+    wideRow.InterfaceLuid.Value = 0;  // named by its index alone each time, as the program names it
     getIfEntry2(&wideRow);
-  else
+  } else {
     GetIfEntry(&row);
+  }
   BitBlt(windowDC, 0, 0, client.right, client.bottom, memoryDC, 0, 0, SRCCOPY);
 }
 
