@@ -1,5 +1,5 @@
 """What the real program's ticks cost under Wine, against the reference that
-makes the same platform calls per tick (the timer, one GetIfEntry, one BitBlt
+makes the same platform calls per tick (the timer, one GetIfEntry2 or GetIfEntry, one BitBlt
 of the same size) and nothing else.
 
 Each run starts one of them in a network namespace of its own with one veth
