@@ -15,10 +15,13 @@ bool ReadCounters(MIB_IFROW& row, CounterReading& reading) {
     wide.InterfaceLuid.Value = 0;  // the interface is named by its index alone
     wide.InterfaceIndex = row.dwIndex;
     if (app.getIfEntry2(&wide) != NO_ERROR) return false;
-    reading = {wide.InOctets, wide.OutOctets, wide.OperStatus == IfOperStatusUp, 1};
+    // The held row's state stays as current as GetIfEntry keeps it: a rescan looks at it.
+    bool up = wide.OperStatus == IfOperStatusUp;
+    row.dwOperStatus = up ? MIB_IF_OPER_STATUS_OPERATIONAL : MIB_IF_OPER_STATUS_NON_OPERATIONAL;
+    reading = {wide.InOctets, wide.OutOctets, 1};
     return true;
   }
   if (GetIfEntry(&row) != NO_ERROR) return false;
-  reading = {row.dwInOctets, row.dwOutOctets, row.dwOperStatus == MIB_IF_OPER_STATUS_OPERATIONAL, 0};
+  reading = {row.dwInOctets, row.dwOutOctets, 0};
   return true;
 }

@@ -7,12 +7,12 @@
 
 struct CounterReading {
   u64 in, out;
-  u32 operational;
   u32 wide;  // 64-bit counters: they never wrap, so every rise is exact
 };
 
 // Looks GetIfEntry2 up once, at start: the program still loads on Windows XP.
 void FindWideCounters();
 
-// Reads the interface of a row of the held table; false when the system cannot.
+// Reads the interface of a row of the held table and refreshes the row's
+// dwOperStatus; false when the system cannot.
 bool ReadCounters(MIB_IFROW& row, CounterReading& reading);

@@ -87,7 +87,8 @@ void CALLBACK SampleTick(HWND window, UINT, UINT_PTR, DWORD time) {
     return;
   }
   if (app.rescanCountdown) {
-    if ((app.rescanCountdown & RESCAN_RETRY) || !now.operational) return Rescan();
+    if ((app.rescanCountdown & RESCAN_RETRY) || selected->dwOperStatus != MIB_IF_OPER_STATUS_OPERATIONAL)
+      return Rescan();
     app.rescanCountdown = 0;
   }
 

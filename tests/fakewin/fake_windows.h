@@ -141,6 +141,7 @@ struct MIB_IFTABLE {
 };
 static_assert(sizeof(MIB_IFROW) == 860 && offsetof(MIB_IFTABLE, table) == 4);
 
+constexpr DWORD MIB_IF_OPER_STATUS_NON_OPERATIONAL = 0;
 constexpr DWORD MIB_IF_OPER_STATUS_OPERATIONAL = 5;
 constexpr DWORD IF_TYPE_ETHERNET_CSMACD = 6;
 constexpr DWORD IF_TYPE_PPP = 23;

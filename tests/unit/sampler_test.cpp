@@ -235,6 +235,13 @@ TEST_F(SamplerTest, RescanRunsWhenTheAdapterIsDownOrAfterAnEmptyRescan) {
   uint32_t counter = app.sampleCounter;
   Tick(0, 0);
   EXPECT_EQ(app.sampleCounter, counter + 1);
+  // Down when last scanned, up by the retry: the retry's reading tells, and sampling goes on.
+  fakewin::Interfaces()[0].dwOperStatus = 2;
+  ScanAdapters(1);
+  fakewin::Interfaces()[0].dwOperStatus = MIB_IF_OPER_STATUS_OPERATIONAL;
+  app.rescanCountdown = 0x105;
+  Tick(0, 0);
+  EXPECT_EQ(app.rescanCountdown, 0u);
 }
 
 TEST_F(SamplerTest, AnotherInterfaceAtTheSelectedPlaceStartsFromNewBaselines) {
