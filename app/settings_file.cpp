@@ -193,7 +193,7 @@ void LoadSettings() {
     if (!FileNotThere(app.loadError)) app.fileKept = FILE_UNREAD;
     return;
   }
-  u8 bytes[SETTINGS_FILE_SIZE + 1];  // one byte more tells a longer file
+  u8 bytes[SETTINGS_FILE_SIZE + 1]{};  // one byte more tells a longer file; zeros past a short one
   DWORD got = 0;
   if (!ReadFile(file, bytes, sizeof bytes, &got, nullptr)) {
     app.loadError = GetLastError();

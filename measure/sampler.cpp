@@ -51,12 +51,11 @@ void AddToTotal(u64 bytes, u32& totalKiB, u32& remainder) {
 // graph's sample of it. A sample past the limit repeats the newest one: a
 // glitch of 32-bit counters, or a pause longer than an interval. 64-bit
 // counters are exact, so their totals still take every byte.
-u32 CountRise(u64 now, u64 before, const CounterReading& reading, u32 limit, u32 newest, u32& totalKiB,
-              u32& remainder) {
+u32 CountRise(u64 now, u64 before, bool wide, u32 limit, u32 newest, u32& totalKiB, u32& remainder) {
   // 32-bit counters wrap: the difference modulo 2^32 is right across one wrap.
-  u64 rise = reading.wide ? now - before : u32(now - before);
+  u64 rise = wide ? now - before : u32(now - before);
   u32 sample = rise > limit ? app.history[newest] : u32(rise);
-  AddToTotal(reading.wide ? rise : sample, totalKiB, remainder);
+  AddToTotal(wide ? rise : sample, totalKiB, remainder);
   return sample;
 }
 
@@ -107,8 +106,8 @@ void CALLBACK SampleTick(HWND window, UINT, UINT_PTR, DWORD time) {
   if ((app.optionFlags & (OPT_TOPMOST | OPT_FORCE)) == (OPT_TOPMOST | OPT_FORCE) && !(app.modeFlags & MODE_ACTIVE))
     CheckCovered(window, time);
   u32 limit = interval << (now.wide ? WIDE_LIMIT_SHIFT : NARROW_LIMIT_SHIFT);
-  u32 recv = CountRise(now.in, oldIn, now, limit, NEWEST_RECV, app.totalRecvKiB, app.recvRemainder);
-  u32 sent = CountRise(now.out, oldOut, now, limit, NEWEST_SENT, app.totalSentKiB, app.sentRemainder);
+  u32 recv = CountRise(now.in, oldIn, now.wide, limit, NEWEST_RECV, app.totalRecvKiB, app.recvRemainder);
+  u32 sent = CountRise(now.out, oldOut, now.wide, limit, NEWEST_SENT, app.totalSentKiB, app.sentRemainder);
   AppendToHistory(recv, sent);
   PaintAll(PAINT_TICK);
 }
