@@ -136,7 +136,12 @@ class WineSession:
                 time.sleep(0.5)  # let it paint
                 return found[0]
             time.sleep(0.2)
-        raise AssertionError("no Velnorid window appeared")
+        raise AssertionError("no Velnorid window appeared; " + self.what_runs())
+
+    def what_runs(self):
+        """What the display shows and how the programs of the session ended, for a failure to tell."""
+        shown = [" ".join(self.xdotool("getwindowname", w)) for w in self.xdotool("search", "--onlyvisible", "--name", "")]
+        return f"shown: {shown}; exit codes: {[p.poll() for p in self.processes]}"
 
     def titled(self, title):
         """The shown windows of this title (Wine may leave a closed dialog's window unmapped)."""
