@@ -156,13 +156,10 @@ void SaveAndSay(bool atClose) {
 // \\?\C:\ and \\.\C:\ name the drive after them; \\?\UNC\ a share.
 bool SettingsOnLocalDisk() {
   const char* name = SettingsFileName();
-  bool device = name[0] == '\\' && name[1] == '\\' && (name[2] == '?' || name[2] == '.') && name[3] == '\\';
-  if (device)
-    name += 4;
-  else if (name[0] == '\\' && name[1] == '\\')
-    return false;
+  bool twoSlashes = name[0] == '\\' && name[1] == '\\';
+  if (twoSlashes && (name[2] == '?' || name[2] == '.') && name[3] == '\\') name += 4;
   bool drive = name[0] && name[1] == ':';
-  if (device && !drive) return false;
+  if (twoSlashes && !drive) return false;  // a share
   char root[]{name[0], ':', '\\', 0};
   UINT type = GetDriveTypeA(drive ? root : nullptr);  // null: the current directory's
   for (UINT local : localDriveTypes)
