@@ -129,6 +129,7 @@ struct AppState : SettingsImage {
   u64 prevInOctets = 0;
   u64 prevOutOctets = 0;
   u32 baselineInterface = 0;  // dwIndex of the row the two baselines were read from
+  u32 baselineTick = 0;       // when they were read
   u32 recvRemainder = 0;  // bytes below one KiB not yet in totalRecvKiB
   u32 sentRemainder = 0;
   u32 rescanCountdown = 0;
@@ -140,6 +141,7 @@ struct AppState : SettingsImage {
   // the system's reason a first open failed, so the check at start need not wait again.
   u32 fileKept = 0;
   DWORD loadError = 0;
+  u32 fileMissing = 0;  // no file at start, and none written since: the first save makes one
   u32 windowGoing = 0;  // set once WM_DESTROY has begun
   u32 nextCoverCheck = 0;
   u32 dialogIndex = 0;

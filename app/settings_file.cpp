@@ -27,7 +27,8 @@ constexpr UINT localDriveTypes[]{DRIVE_FIXED, DRIVE_REMOVABLE, DRIVE_RAMDISK};
 // Why a run leaves the file as it is: the box it gets, by app.fileKept.
 constexpr u32 FILE_UNREAD = 1;   // there, but it could not be read
 constexpr u32 FILE_NOT_OURS = 2;  // longer than ours and fails the header check
-constexpr const char* keptMessages[]{nullptr, unreadMessage, notOursMessage};
+constexpr u32 FILE_APPEARED = 3;  // not there at start, there by the first save
+constexpr const char* keptMessages[]{nullptr, unreadMessage, notOursMessage, appearedMessage};
 
 // Sync and backup clients hold a file only for a moment: a held file is tried
 // again for about a second before it counts as held.
@@ -96,10 +97,16 @@ HANDLE OpenSettingsFile(DWORD access, DWORD disposition, DWORD flags = 0) {
 // Returns 0 when the 220 bytes are written or the file is left as it is this
 // run, else the system's error code.
 DWORD WriteSettingsFile() {
-  if (app.fileKept) return 0;  // the user was told at start
+  if (app.fileKept) return 0;  // the user is told once
   FitWindowIntoFile();
-  HANDLE file = OpenSettingsFile(GENERIC_WRITE, OPEN_ALWAYS);
-  if (file == INVALID_HANDLE_VALUE) return GetLastError();
+  // A file that was not there at start and is now (a sync client restored
+  // the folder, another window saved first) was never read: it stays.
+  HANDLE file = OpenSettingsFile(GENERIC_WRITE, app.fileMissing ? CREATE_NEW : OPEN_ALWAYS);
+  if (file == INVALID_HANDLE_VALUE) {
+    if (app.fileMissing && GetLastError() == ERROR_FILE_EXISTS) app.fileKept = FILE_APPEARED;
+    return app.fileKept ? 0 : GetLastError();
+  }
+  app.fileMissing = 0;
   DWORD written = 0, error = 0;
   if (!WriteFile(file, &Image(), SETTINGS_FILE_SIZE, &written, nullptr))
     error = GetLastError();
@@ -147,6 +154,7 @@ void WarnSettingsNotWritable(DWORD error) {
 // the save at close, after which there is none, says so.
 void SaveAndSay(bool atClose) {
   DWORD error = WriteSettingsFile();
+  if (app.fileKept == FILE_APPEARED) Warn(keptMessages[FILE_APPEARED], ERROR_FILE_EXISTS);
   if (error && (atClose || error != ERROR_SHARING_VIOLATION)) WarnSettingsNotWritable(error);
 }
 
@@ -187,7 +195,10 @@ void LoadSettings() {
   HANDLE file = OpenSettingsFile(GENERIC_READ, OPEN_EXISTING);
   if (file == INVALID_HANDLE_VALUE) {
     app.loadError = GetLastError();
-    if (!FileNotThere(app.loadError)) app.fileKept = FILE_UNREAD;
+    if (FileNotThere(app.loadError))
+      app.fileMissing = 1;
+    else
+      app.fileKept = FILE_UNREAD;
     return;
   }
   u8 bytes[SETTINGS_FILE_SIZE + 1]{};  // one byte more tells a longer file; zeros past a short one

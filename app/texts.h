@@ -46,4 +46,10 @@ constexpr char notOursMessage[] =
     "Velnorid was given a file that is not a settings file of its own\n\n%s\n\n"
     "It was left as it is, and this run uses the default settings. A settings file is named after "
     "a slash with its drive or \\\\server; a name not yet there makes a new file:" SETTINGS_PATH_EXAMPLE;
+constexpr char appearedMessage[] =
+    "Velnorid found a settings file it did not read\n\n%s\n\n"
+    "There was none when it started: it appeared while Velnorid ran (restored by a sync client, or "
+    "saved by another Velnorid window). This run leaves the file as it is, so its settings and totals "
+    "are not saved. Close Velnorid and start it again to use that file, or name another file on its "
+    "command line:" SETTINGS_PATH_EXAMPLE;
 #undef SETTINGS_PATH_EXAMPLE

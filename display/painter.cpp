@@ -1,6 +1,7 @@
 #include "display/painter.h"
 
 #include "app/app_state.h"
+#include "app/scaled_count.h"
 
 namespace {
 
@@ -8,20 +9,6 @@ constexpr i32 FULL_HEIGHT_GRAPH_LIMIT = 31;  // a graph this short takes the who
 constexpr u32 FINE_SCALE_LIMIT = 0x200000;   // above: scale in units of 256 bytes
 constexpr u32 TICK_SPACING = 10;             // every tenth sample carries a tick
 constexpr u32 QUOTIENT_BITS = 16;            // a scaled height never exceeds a 16-bit client height
-
-// rest / p for a quotient below 2^16, exactly: sixteen steps of long division
-// instead of a 64-bit divide (which the program has no runtime library for).
-u32 DivideWide(u64 rest, u32 p) {
-  u32 quotient = 0;
-  for (u32 bit = QUOTIENT_BITS; bit-- > 0;) {
-    u64 part = u64(p) << bit;
-    if (part <= rest) {
-      rest -= part;
-      quotient |= 1u << bit;
-    }
-  }
-  return quotient;
-}
 
 // The height of value v ≤ p in a graph t pixels tall whose top stands for p.
 // Its product with the height passes 32 bits in a tall graph, or for the
@@ -31,7 +18,7 @@ u32 Scaled(u32 v, u32 t, u32 p) {
   u32 value = coarse ? v >> 8 : v;
   u32 top = coarse ? p >> 8 : p;
   u64 product = u64(value) * t;
-  return product >> 32 ? DivideWide(product, top) : u32(product) / top;
+  return product >> 32 ? DivideLong(product, top, QUOTIENT_BITS) : u32(product) / top;
 }
 
 // A row h pixels above row r, in the wrapping arithmetic of 32-bit words.

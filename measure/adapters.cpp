@@ -13,9 +13,9 @@ constexpr u32 FIRST_ADAPTER_ITEM = 2;  // after the refresh item and the separat
 constexpr u32 MENU_TEXT_SIZE = 64;
 
 // adapterSlot holds the selected row's position in its low 16 bits and, in
-// bits 16 to 30, a check of the adapter's description that is never 0: the
+// bits 16 to 30, a check of the adapter's identity that is never 0: the
 // interface index and so the position change with a reboot or when adapters
-// come and go, the description does not. 127 alone means no adapter. Files
+// come and go, the identity does not. 127 alone means no adapter. Files
 // of older programs hold no check, and the row at position 127 as 0x8000007F;
 // those programs take a slot with a check for a row past their table.
 constexpr u32 POSITION_MASK = 0xFFFF;
@@ -23,6 +23,10 @@ constexpr u32 CHECK_SHIFT = 16;
 constexpr u32 CHECK_RANGE = 0x7FFF;
 constexpr u32 FNV_OFFSET_BASIS = 2166136261u;
 constexpr u32 FNV_PRIME = 16777619u;
+// Windows names an interface \DEVICE\TCPIP_{GUID}: the GUID is its adapter's
+// for good, through reboots, reorders and driver updates that rename it.
+constexpr WCHAR GUID_OPEN = '{', GUID_CLOSE = '}';
+constexpr u32 GUID_LENGTH = 36;
 
 // Interface types that are never offered unless every interface is listed.
 constexpr DWORD hiddenTypes[]{IF_TYPE_PPP, IF_TYPE_SOFTWARE_LOOPBACK, IF_TYPE_TUNNEL};
@@ -65,13 +69,31 @@ void StoreSelection(u32 row, const MIB_IFROW& selected) {
   app.adapterType = selected.dwType;
 }
 
-// The adapter of the stored selection: its type, and its check where the slot has one.
+// The 32-bit FNV-1a hash of some text, folded into 1 to 0x7FFF.
+template <typename Char>
+u32 CheckOf(const Char* text, u32 length) {
+  u32 hash = FNV_OFFSET_BASIS;
+  for (u32 i = 0; i < length; ++i) hash = (hash ^ u32(text[i])) * FNV_PRIME;
+  return hash % CHECK_RANGE + 1;
+}
+
+u32 DescriptionCheck(const MIB_IFROW& row) { return CheckOf(row.bDescr, DescriptionLength(row)); }
+
+// The adapter of the stored selection: its type, and its check where the slot
+// has one; a check of the description, as earlier programs took it, is its
+// adapter's too, and gives way to the GUID's once found.
 bool IsStoredAdapter(const MIB_IFROW& row, u32 check) {
-  return row.dwType == app.adapterType && (!check || AdapterCheck(row) == check);
+  return row.dwType == app.adapterType && (!check || AdapterCheck(row) == check || DescriptionCheck(row) == check);
 }
 
 void RestartSampling() {
   app.sampleCounter = WARM_UP_START;
+  ClearHistory();
+}
+
+// Nothing is watched: the graph goes flat at zero, Max and Ave with it.
+void DropSelection() {
+  app.adapterSlot = NO_ADAPTER;
   ClearHistory();
 }
 
@@ -123,8 +145,8 @@ u32 ListRows(MIB_IFTABLE* table, u32 all, u32& lastListed) {
 // is still it, else as the one row of the table with its type and check. A
 // selection without a check (from an older file) is kept by position and type
 // alone, as it always was, and takes that row's check. A moved selection goes
-// on sampling when it is the interface the sampler reads; it is dropped when
-// no row or more than one is its adapter.
+// on sampling when it is the interface the sampler reads; it is dropped, and
+// the graph goes flat, when no row or more than one is its adapter.
 void FindSelection(const MIB_IFTABLE& table) {
   u32 row = SelectedRow();
   if (row == NO_ROW) return;
@@ -132,10 +154,7 @@ void FindSelection(const MIB_IFTABLE& table) {
   if (row < table.dwNumEntries && IsStoredAdapter(table.table[row], check)) return StoreSelection(row, table.table[row]);
   for (u32 i = 0; check && i < table.dwNumEntries; ++i)
     if (IsStoredAdapter(table.table[i], check)) found = i, ++matches;
-  if (matches != 1) {
-    app.adapterSlot = NO_ADAPTER;
-    return;
-  }
+  if (matches != 1) return DropSelection();
   StoreSelection(found, table.table[found]);
   if (table.table[found].dwIndex != app.baselineInterface) RestartSampling();
 }
@@ -156,11 +175,15 @@ ULONG TableSize() {
 
 }  // namespace
 
-// The 32-bit FNV-1a hash of the description, folded into 1 to 0x7FFF.
+// The GUID between the braces of the interface's name, else the description.
 u32 AdapterCheck(const MIB_IFROW& row) {
-  u32 hash = FNV_OFFSET_BASIS;
-  for (u32 i = 0, length = DescriptionLength(row); i < length; ++i) hash = (hash ^ row.bDescr[i]) * FNV_PRIME;
-  return hash % CHECK_RANGE + 1;
+  const WCHAR* name = row.wszName;
+  for (u32 open = 0; open + GUID_LENGTH + 1 < MAX_INTERFACE_NAME_LEN && name[open]; ++open) {
+    if (name[open] != GUID_OPEN) continue;
+    if (name[open + GUID_LENGTH + 1] != GUID_CLOSE) break;
+    return CheckOf(name + open + 1, GUID_LENGTH);
+  }
+  return DescriptionCheck(row);
 }
 
 u32 OfferedAdapterCount() {

@@ -17,7 +17,8 @@ u32 ScanAdapters(u32 all);
 u32 OfferedAdapterCount();
 
 // The check of an adapter's identity that the selection keeps beside its
-// position, from its description: 1 to 0x7FFF.
+// position, from the GUID in its interface's name, or from its description
+// where the name has none: 1 to 0x7FFF.
 u32 AdapterCheck(const MIB_IFROW& row);
 
 // The selected row's position in ifTable, or NO_ROW.

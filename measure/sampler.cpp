@@ -47,16 +47,25 @@ void AddToTotal(u64 bytes, u32& totalKiB, u32& remainder) {
   remainder = u32(sum) & 0x3FF;
 }
 
-// Counts what one direction's counter rose by into its total and returns the
-// graph's sample of it. A sample past the limit repeats the newest one: a
-// glitch of 32-bit counters, or a pause longer than an interval. 64-bit
-// counters are exact, so their totals still take every byte.
-u32 CountRise(u64 now, u64 before, bool wide, u32 limit, u32 newest, u32& totalKiB, u32& remainder) {
-  // 32-bit counters wrap: the difference modulo 2^32 is right across one wrap.
-  u64 rise = wide ? now - before : u32(now - before);
-  u32 sample = rise > limit ? app.history[newest] : u32(rise);
-  AddToTotal(wide ? rise : sample, totalKiB, remainder);
-  return sample;
+// 32-bit counters wrap: the difference modulo 2^32 is right across one wrap.
+u64 RiseOf(u64 now, u64 before, bool wide) { return wide ? now - before : u32(now - before); }
+
+// The graph's sample of what one direction's counter rose by over elapsed ms.
+// A reading late by more than half an interval (the process stopped or
+// starved, a standby without a power message, a save that waited) shows the
+// average rate over that time, never a burst that did not happen. A sample
+// past the limit repeats the newest one. A 32-bit difference past it is a
+// glitch (a counter that started again), which the total takes as repeated;
+// otherwise a 32-bit total takes the rise here, a 64-bit one when it was read.
+u32 SampleRise(u64 rise, bool wide, u32 elapsed, u32 limit, u32 newest, u32& totalKiB, u32& remainder) {
+  if (!wide && rise > limit) {
+    AddToTotal(app.history[newest], totalKiB, remainder);
+    return app.history[newest];
+  }
+  if (!wide) AddToTotal(rise, totalKiB, remainder);
+  u32 interval = app.settings[SET_INTERVAL];
+  u64 sample = elapsed > interval + interval / 2 ? RiseAtRate(rise, interval, elapsed, limit) : rise;
+  return sample > limit ? app.history[newest] : u32(sample);
 }
 
 void AppendToHistory(u32 recv, u32 sent) {
@@ -82,7 +91,12 @@ void CALLBACK SampleTick(HWND window, UINT, UINT_PTR, DWORD time) {
   }
   CounterReading now;
   if (!ReadCounters(*selected, now)) {
-    if (app.rescanCountdown) Rescan();
+    // The adapter went away (unplugged, undocked, a VPN ended): it is looked
+    // for again after the wait a device change gets, whatever Auto Adapt says.
+    if (app.rescanCountdown)
+      Rescan();
+    else
+      app.rescanCountdown = RESCAN_PENDING;
     return;
   }
   if (app.rescanCountdown) {
@@ -91,23 +105,32 @@ void CALLBACK SampleTick(HWND window, UINT, UINT_PTR, DWORD time) {
     app.rescanCountdown = 0;
   }
 
-  u64 oldIn = app.prevInOctets, oldOut = app.prevOutOctets;
-  bool sameInterface = selected->dwIndex == app.baselineInterface;
-  app.prevInOctets = now.in;
-  app.prevOutOctets = now.out;
-  app.baselineInterface = selected->dwIndex;
-  if (!window) return;
-  if (++app.sampleCounter <= LAST_WARM_UP_COUNT) return;
   // Another interface now at the selected position has nothing to do with the
   // baselines, and a 64-bit counter that went down was started again (a driver
   // reset, a disable and enable): this reading only takes new baselines.
-  if (!sameInterface || (now.wide && (now.in < oldIn || now.out < oldOut))) return;
+  bool valid = selected->dwIndex == app.baselineInterface &&
+               !(now.wide && (now.in < app.prevInOctets || now.out < app.prevOutOctets));
+  u64 riseIn = RiseOf(now.in, app.prevInOctets, now.wide), riseOut = RiseOf(now.out, app.prevOutOctets, now.wide);
+  DWORD readAt = window ? time : GetTickCount();
+  u32 elapsed = readAt - app.baselineTick;
+  app.prevInOctets = now.in;
+  app.prevOutOctets = now.out;
+  app.baselineInterface = selected->dwIndex;
+  app.baselineTick = readAt;
+  // 64-bit counters are exact: every rise is traffic for the totals, also in
+  // the readings the graph leaves out (a warm-up, a change of interval).
+  if (valid && now.wide) {
+    AddToTotal(riseIn, app.totalRecvKiB, app.recvRemainder);
+    AddToTotal(riseOut, app.totalSentKiB, app.sentRemainder);
+  }
+  if (!window) return;
+  if (++app.sampleCounter <= LAST_WARM_UP_COUNT || !valid) return;
 
   if ((app.optionFlags & (OPT_TOPMOST | OPT_FORCE)) == (OPT_TOPMOST | OPT_FORCE) && !(app.modeFlags & MODE_ACTIVE))
     CheckCovered(window, time);
   u32 limit = interval << (now.wide ? WIDE_LIMIT_SHIFT : NARROW_LIMIT_SHIFT);
-  u32 recv = CountRise(now.in, oldIn, now.wide, limit, NEWEST_RECV, app.totalRecvKiB, app.recvRemainder);
-  u32 sent = CountRise(now.out, oldOut, now.wide, limit, NEWEST_SENT, app.totalSentKiB, app.sentRemainder);
+  u32 recv = SampleRise(riseIn, now.wide, elapsed, limit, NEWEST_RECV, app.totalRecvKiB, app.recvRemainder);
+  u32 sent = SampleRise(riseOut, now.wide, elapsed, limit, NEWEST_SENT, app.totalSentKiB, app.sentRemainder);
   AppendToHistory(recv, sent);
   PaintAll(PAINT_TICK);
 }

@@ -172,6 +172,10 @@ MIB_IFROW MakeInterface(DWORD index, DWORD type, bool up, const char* descriptio
   return row;
 }
 
+void NameInterface(MIB_IFROW& row, const char* name) {
+  for (size_t i = 0; i <= strlen(name); ++i) row.wszName[i] = WCHAR(name[i]);
+}
+
 void SetIfTableFault(IfTableFault fault) { ifTableFault = fault; }
 void FailIfEntry(DWORD index, bool fail) {
   if (fail)

@@ -747,6 +747,7 @@ int LiveMenus();
 void SetInterfaces(const std::vector<MIB_IFROW>& rows);
 std::vector<MIB_IFROW>& Interfaces();
 MIB_IFROW MakeInterface(DWORD index, DWORD type, bool up, const char* description);
+void NameInterface(MIB_IFROW& row, const char* name);  // wszName, as Windows names the interface
 enum class IfTableFault { NONE, REFUSE_SIZE, NO_ROOM_FOR_A_ROW, GROWS_BETWEEN_CALLS };
 void SetIfTableFault(IfTableFault fault);
 // GetIfEntry fails for this interface index from now on until Reset.

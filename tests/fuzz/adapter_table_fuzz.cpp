@@ -184,11 +184,12 @@ void CheckScan(const Before& b, u32 result, bool all, fakewin::IfTableFault faul
     bool chosen = !all && listed == 1;
     u32 found = ExpectedFind(b, *app.ifTable);
     bool moved = found != NO_ROW && found != b.row && app.ifTable->table[found].dwIndex != b.baseline;
+    bool restarted = moved || (chosen && last != found), dropped = found == NO_ROW && b.row != NO_ROW;
     Require(row == (chosen ? last : found), "the stored adapter is found, or the only listed one chosen");
     Require(chosen || app.adapterType == b.type, "a scan without a choice keeps the type");
-    Require(moved || (chosen && last != found) ? HistoryCleared() && app.sampleCounter == WARM_UP_START
-                                               : HistoryIs(b.history) && app.sampleCounter == b.sampleCounter,
-            "another adapter restarts the warm-up and the graph, the same one nothing");
+    Require(restarted || dropped ? HistoryCleared() : HistoryIs(b.history), "another adapter or none clears the graph");
+    Require(app.sampleCounter == (restarted ? WARM_UP_START : b.sampleCounter),
+            "another adapter restarts the warm-up, the same one or none nothing");
   }
   Require(SameItems(items, expected), "the menu lists the rows as offered");
   char label[64];

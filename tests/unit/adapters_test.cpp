@@ -1,5 +1,7 @@
 #include "measure/adapters.h"
 
+#include <cstring>
+
 #include "res/resource.h"
 #include "test_support.h"
 
@@ -86,10 +88,14 @@ TEST_F(AdaptersTest, DescriptionFillingTheWholeFieldIsNotReadPastIt) {
 TEST_F(AdaptersTest, StoredSelectionFindsItsAdapterWhereverItIs) {
   ThreeRows();
   fakewin::Interfaces()[0].dwType = 6;  // two listed now
+  MIB_IFROW unnamed = fakewin::Interfaces()[2];
+  fakewin::NameInterface(fakewin::Interfaces()[2], "\\DEVICE\\TCPIP_{5F0A2C31-7B4E-4D2A-9C11-3E8F0D6A7B21}");
   ScanAdapters(1);
   SelectAdapter(2, 0);
   const uint32_t wifi = app.adapterSlot & ~0xFFFFu;  // Wi-Fi's check, without its position
+  const uint32_t described = AdapterCheck(unnamed) << 16;  // as earlier programs took it
   ASSERT_NE(wifi, 0u);
+  ASSERT_NE(wifi, described);
   struct {
     uint32_t slot, type, after, baseline, counter;
   } cases[] = {// A file without checks: position and type alone, as they always were.
@@ -98,7 +104,9 @@ TEST_F(AdaptersTest, StoredSelectionFindsItsAdapterWhereverItIs) {
                // With Wi-Fi's check: in place; moved while the sampler reads it; moved and read afresh.
                {wifi | 2, 6, 2, 9, 40}, {wifi | 1, 6, 2, 9, 40}, {wifi, 6, 2, 0, WARM_UP_START},
                // Its check but another type; the right type at its position but another adapter.
-               {wifi | 1, 71, NO_ROW, 9, 40}, {0x12340000 | 1, 6, NO_ROW, 9, 40}};
+               {wifi | 1, 71, NO_ROW, 9, 40}, {0x12340000 | 1, 6, NO_ROW, 9, 40},
+               // The check of its description, from an earlier program, moved.
+               {described | 1, 6, 2, 9, 40}};
   for (auto& c : cases) {
     app.adapterSlot = c.slot;
     app.adapterType = c.type;
@@ -108,18 +116,27 @@ TEST_F(AdaptersTest, StoredSelectionFindsItsAdapterWhereverItIs) {
     EXPECT_EQ(SelectedRow(), c.after) << std::hex << c.slot << "/" << c.type;
     EXPECT_EQ(app.adapterType, c.type);  // kept when the slot falls back
     EXPECT_EQ(app.sampleCounter, c.counter) << std::hex << c.slot;
-    if (c.after != NO_ROW) EXPECT_NE(app.adapterSlot >> 16, 0u) << "a kept selection has its check";
+    if (c.after != NO_ROW)  // a kept selection has its adapter's check, of the GUID where there is one
+      EXPECT_EQ(app.adapterSlot >> 16, AdapterCheck(fakewin::Interfaces()[c.after])) << std::hex << c.slot;
   }
   // The same position and type names the adapter even when it is another interface now.
   fakewin::Interfaces()[1].dwIndex = 70;
   app.adapterSlot = 1;
   ScanAdapters(0);
   EXPECT_EQ(SelectedRow(), 1u);
-  // Two rows alike: a moved selection that could be either is dropped.
-  fakewin::Interfaces()[0] = MakeInterface(1, 6, true, "Wi-Fi");
+  // A driver update renames it: its GUID still names it.
+  strcpy(reinterpret_cast<char*>(fakewin::Interfaces()[2].bDescr), "Wi-Fi 6E");
   app.adapterSlot = wifi | 1;
   ScanAdapters(0);
+  EXPECT_EQ(SelectedRow(), 2u);
+  // Two rows alike: a moved selection that could be either is dropped, and the graph goes flat.
+  fakewin::Interfaces()[0] = MakeInterface(1, 6, true, "Wi-Fi");
+  fakewin::Interfaces()[2] = unnamed;
+  app.adapterSlot = described | 1;
+  app.history[95] = 5;
+  ScanAdapters(0);
   EXPECT_EQ(SelectedRow(), NO_ROW);
+  EXPECT_EQ(app.history[95], 0u);
 }
 
 TEST_F(AdaptersTest, AlreadySelectedOnlyAdapterIsLeftRunning) {

@@ -23,9 +23,9 @@ class SamplerTest : public ProgramTest {
     FindWideCounters();
   }
   // One timer tick after the adapter's counters reached these readings.
-  void Tick(uint64_t in, uint64_t out) {
+  void Tick(uint64_t in, uint64_t out, DWORD time = 0) {
     Counters(in, out);
-    SampleTick(window, WM_TIMER, SAMPLE_TIMER_ID, 0);
+    SampleTick(window, WM_TIMER, SAMPLE_TIMER_ID, time);
   }
   void Counters(uint64_t in, uint64_t out) { fakewin::SetOctets(fakewin::Interfaces()[1], in, out); }
   // Takes the warm-up and the baselines so that the next tick is a sample.
@@ -107,6 +107,33 @@ TEST_F(SamplerTest, WideCountersCountEveryByteAcrossPausesAndRestarts) {
   Tick(3048, 9);
   EXPECT_EQ(app.history[95], 2048u);
   EXPECT_EQ(app.totalRecvKiB, 40960004u);
+  Tick(4072, 8);  // the sent counter alone started again
+  EXPECT_EQ(app.totalRecvKiB, 40960004u);
+  EXPECT_EQ(app.totalSentKiB + app.sentRemainder, 0u);
+}
+
+TEST_F(SamplerTest, ALateReadingShowsTheAverageRateOverItsTime) {
+  struct {
+    bool narrow;
+    uint32_t interval, elapsed;
+    uint64_t rise;
+    uint32_t sample;
+  } cases[] = {{false, 1000, 1500, 3000, 3000},  // late by half an interval: timer jitter, taken as it is
+               {false, 1000, 1501, 3000, 1999},  // later: as much per interval as came per 1000 ms of it
+               {false, 1000, 7000, 7 * 125000000ull, 125000000},  // stopped 6 s at 1 Gbit/s
+               {false, 80, 33000, 33000 * 4194304ull, 335544320}, {false, 80, 33000, 33000 * 4194305ull, 77},
+               {true, 1000, 6000, 6001, 1000}, {true, 1000, 6000, 524288001, 77}};  // a 32-bit glitch: the rise
+  for (auto& c : cases) {
+    if (c.narrow) Narrow();
+    app.settings[SET_INTERVAL] = c.interval;
+    Warm();
+    app.history[95] = 77;
+    Tick(c.rise, 0, c.elapsed);
+    EXPECT_EQ(app.history[95], c.sample) << c.elapsed << ": " << c.rise;
+    uint64_t counted = (uint64_t(app.totalRecvKiB) << 10) + app.recvRemainder;
+    EXPECT_EQ(counted, c.narrow && c.sample == 77 ? 77 : c.rise) << "the totals take every byte";
+    NextCase();
+  }
 }
 
 TEST_F(SamplerTest, RemaindersCarryIntoTheTotals) {
@@ -131,7 +158,8 @@ TEST_F(SamplerTest, WarmUpSkipsReadingsAfterStartAndAfterPower) {
 
   app.sampleCounter = WARM_UP_AFTER_POWER;
   for (int i = 0; i < 5; ++i) Tick(300 + 100 * i, 100);
-  EXPECT_EQ(app.history[95], 100u);  // five readings skipped
+  EXPECT_EQ(app.history[95], 100u);  // five readings skipped by the graph, not by the totals
+  EXPECT_EQ(app.recvRemainder, 600u);
   Tick(1000, 100);
   EXPECT_EQ(app.sampleCounter, 9u);
   EXPECT_EQ(app.history[95], 300u);
@@ -161,14 +189,20 @@ TEST_F(SamplerTest, ATickReadsOneRowAndAllocatesNothing) {
   EXPECT_EQ(fakewin::LiveGdiObjects(), objects);
 }
 
-TEST_F(SamplerTest, UnreadableRowKeepsTheLastGoodBaselines) {
-  Warm(1000, 0);
-  fakewin::FailIfEntry(2, true);
-  Tick(2000, 0);
-  Tick(3000, 0);
-  fakewin::FailIfEntry(2, false);
-  Tick(4000, 0);
-  EXPECT_EQ(app.history[95], 3000u);  // everything since the last good reading
+TEST_F(SamplerTest, AnAdapterThatCannotBeReadIsLookedForAgain) {
+  for (bool narrow : {true, false}) {
+    if (narrow) Narrow();
+    Warm(1000, 0);
+    fakewin::Interfaces()[1].dwIndex = 5;  // gone, and back under another index
+    Tick(2000, 0);
+    EXPECT_EQ(app.rescanCountdown, RESCAN_PENDING) << "without Auto Adapt: " << narrow;
+    for (int i = 0; i < 5; ++i) Tick(3000, 0);  // the wait, then the rescan
+    EXPECT_EQ(app.ifTable->table[1].dwIndex, 5u) << narrow;
+    Tick(3000, 0);  // new baselines
+    Tick(4000, 0);
+    EXPECT_EQ(app.history[95], 1000u) << narrow;
+    NextCase();
+  }
 }
 
 TEST_F(SamplerTest, RescanWaitsAboutFourSeconds) {
@@ -288,6 +322,8 @@ TEST_F(SamplerTest, ChangeIntervalTakesFreshBaselinesWithoutWarmUp) {
   ChangeInterval(window, 1000);
   EXPECT_EQ(app.prevInOctets, 5000u);
   EXPECT_EQ(app.prevOutOctets, 6000u);
+  EXPECT_EQ(app.totalRecvKiB * 1024 + app.recvRemainder, 4000u);  // since the last tick: counted
+  EXPECT_EQ(app.totalSentKiB * 1024 + app.sentRemainder, 5000u);
   EXPECT_EQ(app.sampleCounter, 21u);  // Warm's tick made it 21; the null-window call does not count
 
   app.rescanCountdown = RESCAN_PENDING;  // during a wait it counts one wait tick and reads nothing

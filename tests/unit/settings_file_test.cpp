@@ -195,6 +195,7 @@ TEST_F(SettingsFileTest, AFileThatIsThereButCouldNotBeReadIsNeverWrittenAndSaidO
       {"held by a sync client for a moment", SETTINGS, 3, nullptr},
       {"held by another program", SETTINGS, -1, "being used by another process"},
       {"on a share not yet reachable", "N:\\v.qnf", -1, "cannot find the path"},
+      {"not there at start, restored by a sync client while it ran", "C:\\TOOLS\\late.qnf", -1, "appeared"},
   };
   for (const Case& c : cases) {
     NextCase();
@@ -324,7 +325,7 @@ TEST_F(SettingsFileTest, CommandLinePathIsTheOnlyFileUsed) {
   EXPECT_EQ(app.totalRecvKiB, 0u);
   SaveSettings();
   EXPECT_EQ(ReadFile("E:\\cfg\\a.qnf").size(), 0u);  // its folder does not exist: nothing written
-  WriteFile("E:\\cfg\\a.qnf", Bytes{});
+  MakeFolder("E:\\cfg");
   SaveSettings();
   EXPECT_EQ(ReadFile("E:\\cfg\\a.qnf"), ImageBytes(SettingsImage{}));
   EXPECT_EQ(GetU32(ReadFile(SETTINGS), 20), 1234u);

@@ -268,6 +268,7 @@ TEST_F(StartUpTest, TicksSampleAndTheHourlyTimerSavesChangedTotals) {
   EXPECT_EQ(app.history[90], 0u);
   EXPECT_EQ(app.history[94], 0u);
   EXPECT_EQ(app.history[SENT_BASE + 94], 3000u);
+  EXPECT_NE(app.getIfEntry2, nullptr) << "read through 64-bit counters where Windows has them";
 
   const fakewin::TimerCall& hourly = fakewin::TimerCalls().front();
   EXPECT_EQ(hourly.id, SAVE_TIMER_ID);
