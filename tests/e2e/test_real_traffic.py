@@ -111,6 +111,40 @@ class TrafficTest(SessionTest):
         self.session = WineSession(netns=PROGRAM_NS)
         self.addCleanup(self.session.close)
 
+    def copied_readouts(self, window):
+        """Rcv, Max, Snt and Ave as the copy key puts them on the clipboard."""
+        self.session.point_at(window)
+        self.session.put_on_clipboard("earlier text")
+        self.session.tap("c")
+        time.sleep(0.5)
+        copied = self.session.clipboard()
+        numbers = re.match(r"Rcv +([\d,]+) KB\tMax +([\d,]+) B/s\nSnt +([\d,]+) KB\tAve +([\d,]+) B/s$", copied)
+        self.assertIsNotNone(numbers, copied)
+        return [int(n.replace(",", "")) for n in numbers.groups()]
+
+    def tcp(self, rate, seconds, meanwhile=None):
+        """TCP from the peer to the program's end at a rate (iperf3's -b) for some seconds,
+        meanwhile() run 2 s in; returns the rate the link carried, in bytes per second."""
+        server = subprocess.Popen(["ip", "netns", "exec", PROGRAM_NS, "iperf3", "-s", "-1", "-B", PROGRAM_ADDRESS],
+                                  stdout=subprocess.DEVNULL)
+        self.addCleanup(server.kill)
+        time.sleep(1)
+        client = subprocess.Popen(["ip", "netns", "exec", PEER_NS, "iperf3", "-c", PROGRAM_ADDRESS, "-t", str(seconds),
+                                   "-b", rate, "-J"], stdout=subprocess.PIPE)
+        if meanwhile:
+            time.sleep(2)
+            meanwhile()
+        link_rate = json.loads(client.communicate(timeout=60)[0])["end"]["sum_received"]["bits_per_second"] / 8
+        server.wait(timeout=30)
+        return link_rate
+
+    @staticmethod
+    def stop(program, seconds):
+        """The program's process stopped (SIGSTOP) for some seconds, as a debugger or a starved machine would."""
+        os.kill(program.pid, signal.SIGSTOP)
+        time.sleep(seconds)
+        os.kill(program.pid, signal.SIGCONT)
+
 
 class RealTraffic(TrafficTest):
 
@@ -153,17 +187,6 @@ class RealTraffic(TrafficTest):
         self.assertLessEqual(abs(total_kib - received // 1024), 1, (total_kib, received))
         self.assertEqual(copied_total, total_kib)
 
-    def copied_readouts(self, window):
-        """Rcv, Max, Snt and Ave as the copy key puts them on the clipboard."""
-        self.session.point_at(window)
-        self.session.put_on_clipboard("earlier text")
-        self.session.tap("c")
-        time.sleep(0.5)
-        copied = self.session.clipboard()
-        numbers = re.match(r"Rcv +([\d,]+) KB\tMax +([\d,]+) B/s\nSnt +([\d,]+) KB\tAve +([\d,]+) B/s$", copied)
-        self.assertIsNotNone(numbers, copied)
-        return [int(n.replace(",", "")) for n in numbers.groups()]
-
     def test_counts_fast_links_exactly(self):
         """TCP for 8 s at 8 and 3.5 Gbit/s, once with the program's process stopped for 5 s:
         the saved total is the kernel's count, and the peak the link's rate."""
@@ -173,19 +196,7 @@ class RealTraffic(TrafficTest):
             program = self.session.start()
             window = self.session.wait_window()
             time.sleep(2.5)  # the first reading only takes the baselines
-            server = subprocess.Popen(["ip", "netns", "exec", PROGRAM_NS, "iperf3", "-s", "-1", "-B", PROGRAM_ADDRESS],
-                                      stdout=subprocess.DEVNULL)
-            self.addCleanup(server.kill)
-            time.sleep(1)
-            client = subprocess.Popen(["ip", "netns", "exec", PEER_NS, "iperf3", "-c", PROGRAM_ADDRESS, "-t", "8",
-                                       "-b", rate, "-J"], stdout=subprocess.PIPE)
-            if pause:
-                time.sleep(2)
-                os.kill(program.pid, signal.SIGSTOP)
-                time.sleep(pause)
-                os.kill(program.pid, signal.SIGCONT)
-            link_rate = json.loads(client.communicate(timeout=60)[0])["end"]["sum_received"]["bits_per_second"] / 8
-            server.wait(timeout=30)
+            link_rate = self.tcp(rate, 8, pause and (lambda: self.stop(program, pause)))
             time.sleep(2.5)
             _, peak, _, _ = self.copied_readouts(window)
             self.session.close_program(program)
