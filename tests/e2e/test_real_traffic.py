@@ -209,8 +209,9 @@ class RealTraffic(TrafficTest):
 
     def test_the_picked_adapter_wherever_the_table_puts_it(self):
         """The pick is the third row, from a file without its check: it gets one. Then a new
-        adapter of its type with a lower index pushes it down a row, and the program still
-        counts it; then it is gone and another adapter has its row: nothing is selected."""
+        adapter of its type with a lower index pushes it down a row, and it is renamed (as a
+        driver update renames an adapter), and the program still counts it; then it is gone and
+        another adapter has its row: nothing is selected."""
         picked = ("velnorid2", "velnorid3", "198.18.1.1", "198.18.1.2", 20)
         for pair in (picked, ("velnorid4", "velnorid5", "198.18.2.1", "198.18.2.2", 30)):
             NetworkPair.add_pair(*pair)
@@ -221,10 +222,12 @@ class RealTraffic(TrafficTest):
         self.session.write_settings(bytes(image))
         newcomer = ("velnorid6", "velnorid7", "198.18.3.1", "198.18.3.2", 10)
         total = 0
-        for change, to, watched, slot in ((None, "198.18.1.1", "velnorid2", 2), (newcomer, "198.18.1.1", "velnorid2", 3),
-                                          ("velnorid2", "198.18.2.1", None, 127)):
+        for change, to, watched, slot in ((None, "198.18.1.1", "velnorid2", 2), (newcomer, "198.18.1.1", "velnorid8", 3),
+                                          ("velnorid8", "198.18.2.1", None, 127)):
             if isinstance(change, tuple):
                 NetworkPair.add_pair(*change)
+                ip("-n", PROGRAM_NS, "link", "set", "velnorid2", "down")
+                ip("-n", PROGRAM_NS, "link", "set", "velnorid2", "name", watched, "up")
             elif change:
                 ip("-n", PROGRAM_NS, "link", "del", change)
             before = self.network.received_bytes(watched) if watched else 0
