@@ -91,9 +91,11 @@ void RestartSampling() {
   ClearHistory();
 }
 
-// Nothing is watched: the graph goes flat at zero, Max and Ave with it.
+// Nothing is watched: the graph goes flat at zero, Max and Ave with it, and
+// what an adapter counts until one is picked again is not traffic to count.
 void DropSelection() {
   app.adapterSlot = NO_ADAPTER;
+  app.baselineInterface = 0;
   ClearHistory();
 }
 
