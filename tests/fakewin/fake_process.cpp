@@ -9,6 +9,7 @@
 
 namespace fakewin {
 FARPROC GetIfEntry2Proc();  // the fake GetIfEntry2, or null when the system is not to offer it
+UINT MonitorDpi(HWND window);  // of the monitor nearest the window's middle; 0 for no window
 }
 
 namespace {
@@ -25,10 +26,36 @@ std::string moduleFileName = "C:\\Tools\\Velnorid.exe";
 const HMODULE USER32 = reinterpret_cast<HMODULE>(0x7E000000);
 const HMODULE IPHLPAPI = reinterpret_cast<HMODULE>(0x7D000000);
 
-// Has the real function's type: the program calls it through that type.
+enum Awareness { UNAWARE, SYSTEM_AWARE, PER_MONITOR_AWARE };
+Awareness awareness = UNAWARE;
+UINT systemDpi = USER_DEFAULT_SCREEN_DPI;
+bool offerPerMonitor = true;
+
+// These have the real functions' types: the program calls them through those types.
 BOOL WINAPI FakeSetProcessDPIAware() {
   ++dpiAwareCalls;
+  if (awareness == UNAWARE) awareness = SYSTEM_AWARE;
   return TRUE;
+}
+
+// The awareness is set once: a later call is refused.
+BOOL WINAPI FakeSetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT context) {
+  if (awareness != UNAWARE || context != DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2) return FALSE;
+  awareness = PER_MONITOR_AWARE;
+  return TRUE;
+}
+
+// A program that is not DPI-aware is told 96 everywhere.
+UINT WINAPI FakeGetDpiForSystem() { return awareness == UNAWARE ? USER_DEFAULT_SCREEN_DPI : systemDpi; }
+
+UINT WINAPI FakeGetDpiForWindow(HWND window) {
+  UINT monitor = fakewin::MonitorDpi(window);
+  return !monitor || awareness == PER_MONITOR_AWARE ? monitor : FakeGetDpiForSystem();
+}
+
+template <typename Proc>
+FARPROC AsFarProc(Proc proc) {
+  return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(proc));
 }
 
 }  // namespace
@@ -79,8 +106,12 @@ HMODULE LoadLibraryA(LPCSTR name) {
 
 FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
   if (module == IPHLPAPI && strcmp(name, "GetIfEntry2") == 0) return fakewin::GetIfEntry2Proc();
-  bool dpi = module == USER32 && strcmp(name, "SetProcessDPIAware") == 0;
-  return dpi ? reinterpret_cast<FARPROC>(reinterpret_cast<void*>(FakeSetProcessDPIAware)) : nullptr;
+  if (module != USER32) return nullptr;
+  if (strcmp(name, "SetProcessDPIAware") == 0) return AsFarProc(FakeSetProcessDPIAware);
+  if (!offerPerMonitor) return nullptr;
+  if (strcmp(name, "SetProcessDpiAwarenessContext") == 0) return AsFarProc(FakeSetProcessDpiAwarenessContext);
+  if (strcmp(name, "GetDpiForSystem") == 0) return AsFarProc(FakeGetDpiForSystem);
+  return strcmp(name, "GetDpiForWindow") == 0 ? AsFarProc(FakeGetDpiForWindow) : nullptr;
 }
 
 BOOL FreeLibrary(HMODULE module) { return module == USER32 || module == IPHLPAPI; }
@@ -117,6 +148,9 @@ void Reset() {
   ResetDialogs();
   network = true;
   dpiAwareCalls = coInitializeCalls = coUninitializeCalls = imeDisableCalls = 0;
+  awareness = UNAWARE;
+  systemDpi = USER_DEFAULT_SCREEN_DPI;
+  offerPerMonitor = true;
   commonControlClasses = 0;
   ResetSystem();
   ResetMenus();
@@ -129,6 +163,9 @@ void Reset() {
 
 void SetNetwork(bool present) { network = present; }
 int DpiAwareCalls() { return dpiAwareCalls; }
+void SetSystemDpi(UINT dpi) { systemDpi = dpi; }
+void OfferPerMonitorDpi(bool offer) { offerPerMonitor = offer; }
+bool PerMonitorAware() { return awareness == PER_MONITOR_AWARE; }
 int CoInitializeCalls() { return coInitializeCalls; }
 int CoUninitializeCalls() { return coUninitializeCalls; }
 DWORD CommonControlClasses() { return commonControlClasses; }

@@ -249,6 +249,10 @@ using FARPROC = INT_PTR (*)();
 HMODULE LoadLibraryA(LPCSTR name);
 FARPROC GetProcAddress(HMODULE module, LPCSTR name);
 BOOL FreeLibrary(HMODULE module);
+// What GetProcAddress gives for "SetProcessDpiAwarenessContext", "GetDpiForSystem" and "GetDpiForWindow".
+using DPI_AWARENESS_CONTEXT = HANDLE;
+#define DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2 ((DPI_AWARENESS_CONTEXT)(LONG_PTR)-4)
+constexpr UINT USER_DEFAULT_SCREEN_DPI = 96;
 BOOL ImmDisableIME(DWORD thread);
 constexpr DWORD COINIT_APARTMENTTHREADED = 0x2;
 constexpr DWORD COINIT_DISABLE_OLE1DDE = 0x4;
@@ -334,6 +338,7 @@ constexpr UINT WM_RBUTTONUP = 0x0205;
 constexpr UINT WM_RBUTTONDBLCLK = 0x0206;
 constexpr UINT WM_POWERBROADCAST = 0x0218;
 constexpr UINT WM_DEVICECHANGE = 0x0219;
+constexpr UINT WM_DPICHANGED = 0x02E0;
 constexpr UINT WM_APP = 0x8000;
 constexpr WPARAM PBT_APMSUSPEND = 4;
 constexpr WPARAM PBT_APMRESUMEAUTOMATIC = 18;
@@ -625,7 +630,7 @@ struct SetWindowPosCall {
 // Adds a window on top of the z-order (other processes' windows, for the tests).
 HWND AddWindow(RECT rect, LONG style = WS_VISIBLE, LONG exStyle = 0);
 // Adds a monitor; the first one added is the primary monitor.
-void AddMonitor(RECT monitor, RECT work);
+void AddMonitor(RECT monitor, RECT work, UINT dpi = USER_DEFAULT_SCREEN_DPI);
 RECT WindowRect(HWND window);
 const std::vector<SetWindowPosCall>& SetWindowPosCalls();
 // The windows from top to bottom.
@@ -679,7 +684,11 @@ bool WindowVisible(HWND window);
 
 // ---- Process ----
 void SetNetwork(bool present);
-int DpiAwareCalls();
+int DpiAwareCalls();  // SetProcessDPIAware
+// The system's DPI, and whether it has the per-monitor calls (Windows 10, 1703, on) until Reset.
+void SetSystemDpi(UINT dpi);
+void OfferPerMonitorDpi(bool offer);
+bool PerMonitorAware();
 int CoInitializeCalls();
 int CoUninitializeCalls();
 DWORD CommonControlClasses();
