@@ -54,7 +54,7 @@ Proc Entry(HMODULE library, const char* name) {
 void DeclareDpiAware() {
   HMODULE user32 = LoadLibraryA("user32.dll");
   if (!user32) return;
-  using SetContextProc = BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT context);
+  using SetContextProc = BOOL(WINAPI*)(HANDLE context);
   using SystemDpiProc = UINT(WINAPI*)();
   using DpiAwareProc = BOOL(WINAPI*)();
   auto perMonitor = Entry<SetContextProc>(user32, "SetProcessDpiAwarenessContext");

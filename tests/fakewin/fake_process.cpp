@@ -9,7 +9,6 @@
 
 namespace fakewin {
 FARPROC GetIfEntry2Proc();  // the fake GetIfEntry2, or null when the system is not to offer it
-UINT MonitorDpi(HWND window);  // of the monitor nearest the window's middle; 0 for no window
 }
 
 namespace {
@@ -26,37 +25,19 @@ std::string moduleFileName = "C:\\Tools\\Velnorid.exe";
 const HMODULE USER32 = reinterpret_cast<HMODULE>(0x7E000000);
 const HMODULE IPHLPAPI = reinterpret_cast<HMODULE>(0x7D000000);
 
-enum Awareness { UNAWARE, SYSTEM_AWARE, PER_MONITOR_AWARE };
-Awareness awareness = UNAWARE;
-UINT systemDpi = USER_DEFAULT_SCREEN_DPI;
-bool offerPerMonitor = true;
-
-// These have the real functions' types: the program calls them through those types.
+int awareness = 0;  // declared once; 1: of the system's DPI, 2: of each monitor's, whose DPI its windows are told
+UINT monitorDpi = USER_DEFAULT_SCREEN_DPI;
+// Has the real function's type: the program calls it through that type.
 BOOL WINAPI FakeSetProcessDPIAware() {
   ++dpiAwareCalls;
-  if (awareness == UNAWARE) awareness = SYSTEM_AWARE;
+  awareness += !awareness;
   return TRUE;
 }
-
-// The awareness is set once: a later call is refused.
-BOOL WINAPI FakeSetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT context) {
-  if (awareness != UNAWARE || context != DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2) return FALSE;
-  awareness = PER_MONITOR_AWARE;
-  return TRUE;
+BOOL WINAPI FakeSetProcessDpiAwarenessContext(HANDLE context) {
+  return !awareness && context == DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2 && (awareness = 2);
 }
-
-// A program that is not DPI-aware is told 96 everywhere.
-UINT WINAPI FakeGetDpiForSystem() { return awareness == UNAWARE ? USER_DEFAULT_SCREEN_DPI : systemDpi; }
-
-UINT WINAPI FakeGetDpiForWindow(HWND window) {
-  UINT monitor = fakewin::MonitorDpi(window);
-  return !monitor || awareness == PER_MONITOR_AWARE ? monitor : FakeGetDpiForSystem();
-}
-
-template <typename Proc>
-FARPROC AsFarProc(Proc proc) {
-  return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(proc));
-}
+UINT WINAPI FakeGetDpiForSystem() { return USER_DEFAULT_SCREEN_DPI; }
+UINT WINAPI FakeGetDpiForWindow(HWND) { return awareness == 2 ? monitorDpi : USER_DEFAULT_SCREEN_DPI; }
 
 }  // namespace
 
@@ -106,12 +87,13 @@ HMODULE LoadLibraryA(LPCSTR name) {
 
 FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
   if (module == IPHLPAPI && strcmp(name, "GetIfEntry2") == 0) return fakewin::GetIfEntry2Proc();
-  if (module != USER32) return nullptr;
-  if (strcmp(name, "SetProcessDPIAware") == 0) return AsFarProc(FakeSetProcessDPIAware);
-  if (!offerPerMonitor) return nullptr;
-  if (strcmp(name, "SetProcessDpiAwarenessContext") == 0) return AsFarProc(FakeSetProcessDpiAwarenessContext);
-  if (strcmp(name, "GetDpiForSystem") == 0) return AsFarProc(FakeGetDpiForSystem);
-  return strcmp(name, "GetDpiForWindow") == 0 ? AsFarProc(FakeGetDpiForWindow) : nullptr;
+  const std::pair<const char*, void*> user32[]{{"SetProcessDPIAware", reinterpret_cast<void*>(FakeSetProcessDPIAware)},
+      {"SetProcessDpiAwarenessContext", reinterpret_cast<void*>(FakeSetProcessDpiAwarenessContext)},
+      {"GetDpiForSystem", reinterpret_cast<void*>(FakeGetDpiForSystem)},
+      {"GetDpiForWindow", reinterpret_cast<void*>(FakeGetDpiForWindow)}};
+  for (size_t i = 0; module == USER32 && i < (monitorDpi ? 4u : 1u); ++i)
+    if (strcmp(name, user32[i].first) == 0) return reinterpret_cast<FARPROC>(user32[i].second);
+  return nullptr;
 }
 
 BOOL FreeLibrary(HMODULE module) { return module == USER32 || module == IPHLPAPI; }
@@ -148,9 +130,7 @@ void Reset() {
   ResetDialogs();
   network = true;
   dpiAwareCalls = coInitializeCalls = coUninitializeCalls = imeDisableCalls = 0;
-  awareness = UNAWARE;
-  systemDpi = USER_DEFAULT_SCREEN_DPI;
-  offerPerMonitor = true;
+  awareness = 0, monitorDpi = USER_DEFAULT_SCREEN_DPI;
   commonControlClasses = 0;
   ResetSystem();
   ResetMenus();
@@ -163,9 +143,7 @@ void Reset() {
 
 void SetNetwork(bool present) { network = present; }
 int DpiAwareCalls() { return dpiAwareCalls; }
-void SetSystemDpi(UINT dpi) { systemDpi = dpi; }
-void OfferPerMonitorDpi(bool offer) { offerPerMonitor = offer; }
-bool PerMonitorAware() { return awareness == PER_MONITOR_AWARE; }
+void SetMonitorDpi(UINT dpi) { monitorDpi = dpi; }
 int CoInitializeCalls() { return coInitializeCalls; }
 int CoUninitializeCalls() { return coUninitializeCalls; }
 DWORD CommonControlClasses() { return commonControlClasses; }

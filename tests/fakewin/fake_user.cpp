@@ -37,7 +37,6 @@ constexpr int FRAME = 4;  // thick frame width on each side
 
 struct Monitor {
   RECT monitor, work;
-  UINT dpi;
 };
 
 std::map<HWND, Window> windows;
@@ -300,7 +299,6 @@ BOOL SetWindowPos(HWND window, HWND after, int x, int y, int cx, int cy, UINT fl
   if (!w) return FALSE;
   RECT& r = w->rect;
   bool moves = !(flags & SWP_NOMOVE) && (x != r.left || y != r.top);
-  bool sizes = !(flags & SWP_NOSIZE) && (cx != r.right - r.left || cy != r.bottom - r.top);
   if (!(flags & SWP_NOMOVE)) r = {x, y, x + r.right - r.left, y + r.bottom - r.top};
   if (!(flags & SWP_NOSIZE)) r = {r.left, r.top, r.left + cx, r.top + cy};
   if (flags & SWP_SHOWWINDOW) w->style |= WS_VISIBLE;
@@ -310,8 +308,6 @@ BOOL SetWindowPos(HWND window, HWND after, int x, int y, int cx, int cy, UINT fl
     if (after == HWND_TOPMOST || after == HWND_TOP) RaiseToTop(window);
   }
   if (moves) Deliver(window, WM_MOVE, 0, MAKELPARAM(x + FRAME, y + FRAME));
-  int frame = (w->style & WS_THICKFRAME) ? FRAME : 0;
-  if (sizes) Deliver(window, WM_SIZE, 0, MAKELPARAM(std::max(0, cx - 2 * frame), std::max(0, cy - 2 * frame)));
   return TRUE;
 }
 
@@ -391,17 +387,7 @@ HWND AddWindow(RECT rect, LONG style, LONG exStyle) {
   return w;
 }
 
-void AddMonitor(RECT monitor, RECT work, UINT dpi) { monitors.push_back({monitor, work, dpi}); }
-
-UINT MonitorDpi(HWND window) {
-  Window* w = Find(window);
-  if (!w) return 0;
-  POINT middle{(w->rect.left + w->rect.right) / 2, (w->rect.top + w->rect.bottom) / 2};
-  HMONITOR m = MonitorFromPoint(middle, MONITOR_DEFAULTTONEAREST);
-  for (size_t i = 0; i < monitors.size(); ++i)
-    if (MonitorHandle(i) == m) return monitors[i].dpi;
-  return USER_DEFAULT_SCREEN_DPI;
-}
+void AddMonitor(RECT monitor, RECT work) { monitors.push_back({monitor, work}); }
 
 void OnIdle(std::function<void()> script) { idleScript = std::move(script); }
 

@@ -249,9 +249,7 @@ using FARPROC = INT_PTR (*)();
 HMODULE LoadLibraryA(LPCSTR name);
 FARPROC GetProcAddress(HMODULE module, LPCSTR name);
 BOOL FreeLibrary(HMODULE module);
-// What GetProcAddress gives for "SetProcessDpiAwarenessContext", "GetDpiForSystem" and "GetDpiForWindow".
-using DPI_AWARENESS_CONTEXT = HANDLE;
-#define DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2 ((DPI_AWARENESS_CONTEXT)(LONG_PTR)-4)
+#define DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2 ((HANDLE)(LONG_PTR)-4)
 constexpr UINT USER_DEFAULT_SCREEN_DPI = 96;
 BOOL ImmDisableIME(DWORD thread);
 constexpr DWORD COINIT_APARTMENTTHREADED = 0x2;
@@ -630,7 +628,7 @@ struct SetWindowPosCall {
 // Adds a window on top of the z-order (other processes' windows, for the tests).
 HWND AddWindow(RECT rect, LONG style = WS_VISIBLE, LONG exStyle = 0);
 // Adds a monitor; the first one added is the primary monitor.
-void AddMonitor(RECT monitor, RECT work, UINT dpi = USER_DEFAULT_SCREEN_DPI);
+void AddMonitor(RECT monitor, RECT work);
 RECT WindowRect(HWND window);
 const std::vector<SetWindowPosCall>& SetWindowPosCalls();
 // The windows from top to bottom.
@@ -684,11 +682,9 @@ bool WindowVisible(HWND window);
 
 // ---- Process ----
 void SetNetwork(bool present);
-int DpiAwareCalls();  // SetProcessDPIAware
-// The system's DPI, and whether it has the per-monitor calls (Windows 10, 1703, on) until Reset.
-void SetSystemDpi(UINT dpi);
-void OfferPerMonitorDpi(bool offer);
-bool PerMonitorAware();
+int DpiAwareCalls();
+// Every monitor's DPI, the system's being 96; 0 for a system without the per-monitor calls (before Windows 10 1703).
+void SetMonitorDpi(UINT dpi);
 int CoInitializeCalls();
 int CoUninitializeCalls();
 DWORD CommonControlClasses();

@@ -1,6 +1,6 @@
 // Sends the running graph's window what Windows sends it when the machine
-// suspends or resumes, when devices change, when the user logs off, or when
-// the window meets a monitor of 144 dpi, which nothing makes Wine send.
+// suspends or resumes, when devices change, or when the user logs off, which
+// nothing makes Wine send.
 // Started with one word: "suspend", "resume", "devices", "logoff" or "dpi". Exits with 0 when
 // the window took every message as handled, 1 when there was no window or it
 // did not, 2 for a word it does not know.
@@ -31,24 +31,15 @@ const char* LastWord(const char* line) {
   return word;
 }
 
-// WM_DPICHANGED for 144 dpi from 96, as Windows sends it: its rectangle, the
-// window's grown by half from its top-left corner, lies in the window's own process.
+// WM_DPICHANGED for 144 dpi, its rectangle (a default window grown by half) in the window's own process.
 bool SendDpiChange(HWND window) {
-  RECT r{};
+  const RECT r{10, 10, 535, 310};
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
   HANDLE target = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, process);
-  if (!target || !GetWindowRect(window, &r)) return false;
-  RECT grown{r.left, r.top, r.left + (r.right - r.left) * 3 / 2, r.top + (r.bottom - r.top) * 3 / 2};
-  void* there = VirtualAllocEx(target, nullptr, sizeof grown, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-  DWORD_PTR result = 1;
-  bool taken = there && WriteProcessMemory(target, there, &grown, sizeof grown, nullptr) &&
-               SendMessageTimeoutA(window, WM_DPICHANGED, MAKEWPARAM(144, 144), LPARAM(there), SMTO_NORMAL, 10000,
-                                   &result) &&
-               result == 0;
-  if (there) VirtualFreeEx(target, there, 0, MEM_RELEASE);
-  CloseHandle(target);
-  return taken;
+  void* there = target ? VirtualAllocEx(target, nullptr, sizeof r, MEM_COMMIT, PAGE_READWRITE) : nullptr;
+  return there && WriteProcessMemory(target, there, &r, sizeof r, nullptr) &&
+         SendMessageTimeoutA(window, WM_DPICHANGED, MAKEWPARAM(144, 144), LPARAM(there), SMTO_NORMAL, 10000, nullptr);
 }
 
 }  // namespace

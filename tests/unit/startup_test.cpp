@@ -1,7 +1,5 @@
 #include "app/startup.h"
 
-#include <algorithm>
-
 #include "app/settings_file.h"
 #include "app/start_flags.h"
 #include "measure/adapters.h"
@@ -26,7 +24,6 @@ class StartUpTest : public ProgramTest {
     fakewin::OnIdle([this] {
       if (!app.mainWindow) return;
       windowSeen = app.mainWindow;
-      fontDrawn = fakewin::ObjectValue(fakewin::SelectedObject(app.memoryDC, "font"));
       exStyle = DWORD(GetWindowLongPtrA(app.mainWindow, GWL_EXSTYLE));
       found = FindWindowA(programName, programName);
       PostMessageA(app.mainWindow, WM_CLOSE, 0, 0);
@@ -60,15 +57,8 @@ class StartUpTest : public ProgramTest {
     return CreateWindowExA(0, programName, programName, WS_POPUP, 5, 5, 100, 100, nullptr, nullptr, nullptr,
                            nullptr);
   }
-  // A font of 18 pixels at the system DPI, which the file keeps whatever the window draws at.
-  Bytes WithFont18(Bytes file) {
-    PutU32(file, 52, 18);
-    PutU32(file, 160, uint32_t(-18));
-    return file;
-  }
   HWND windowSeen = nullptr, found = nullptr;
   DWORD exStyle = 0;
-  LONG fontDrawn = 0;
 };
 
 TEST_F(StartUpTest, RunsUntilClosedAndLeavesNothingBehind) {
@@ -84,7 +74,6 @@ TEST_F(StartUpTest, RunsUntilClosedAndLeavesNothingBehind) {
   EXPECT_EQ(fakewin::TimerCalls().back().proc, &SampleTick);
   EXPECT_EQ(SelectedRow(), 1u);  // the only listed adapter, chosen by itself
   EXPECT_EQ(MenuText(IDM_REFRESH), "");  // the menus are gone
-  EXPECT_TRUE(fakewin::PerMonitorAware());
   EXPECT_EQ(fakewin::ImeDisableCalls(), 1);
   EXPECT_EQ(fakewin::CoInitializeCalls(), 1);
   EXPECT_EQ(fakewin::CoUninitializeCalls(), 1);
@@ -156,68 +145,36 @@ TEST_F(StartUpTest, KeysHeldAtLaunchAndTheirLetters) {
   fakewin::HoldKey(VK_NONCONVERT, true);
   Run(PROGRAM);
   EXPECT_EQ(fakewin::DpiAwareCalls(), 0);
-  EXPECT_FALSE(fakewin::PerMonitorAware());
+  NextCase();
+  Run((std::string(PROGRAM) + " /v").c_str());
+  EXPECT_EQ(fakewin::DpiAwareCalls(), 0);
 }
 
-// On a 144-dpi monitor beside the 96-dpi primary one; /V, and a system before
-// the per-monitor calls, draw as the system DPI says.
-TEST_F(StartUpTest, TheWindowDrawsAtItsMonitorsDpiAndTheFileKeepsTheSystemsPixels) {
-  struct {
-    const char* options;
-    bool newCalls;
-    UINT systemDpi;
-    LONG drawn;
-    int systemAwareCalls;
-  } cases[] = {{"", true, 96, -27, 0}, {" /v", true, 96, -18, 0}, {"", false, 96, -18, 1}, {"", true, 144, -18, 0}};
+// A font of 18 pixels at the system's 96 dpi: 27 tall on a 144-dpi monitor, not with /V or without the new calls.
+TEST_F(StartUpTest, TheWindowDrawsAtItsMonitorsDpiAndTheFileKeepsItsPixels) {
+  struct { const char* options; UINT monitorDpi; std::vector<LONG> heights; } cases[] = {
+      {"", 96, {-18, -27, -18}}, {"", 144, {-27}}, {" /v", 144, {-18}}, {"", 0, {-18}}};
   for (auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.options << c.newCalls << c.systemDpi);
-    fakewin::AddMonitor({1920, 0, 3840, 1080}, {1920, 0, 3840, 1040}, 144);
-    fakewin::OfferPerMonitorDpi(c.newCalls);
-    fakewin::SetSystemDpi(c.systemDpi);
-    Bytes stored = WithFont18(StoredSettings());
-    PutU32(stored, 0, 2000);
-    PutU32(stored, 8, 2350);
+    fakewin::SetMonitorDpi(c.monitorDpi);
+    Bytes stored = StoredSettings();
+    PutU32(stored, 160, uint32_t(-18));  // the font setting follows
     WriteFile(SETTINGS, stored);
+    std::vector<LONG> heights;  // the font drawn at the start, then after each change
+    fakewin::OnIdle([&] {
+      for (auto [dpi, r] : {std::pair{144, RECT{100, 50, 625, 350}}, {96, RECT{10, 10, 360, 210}}, {0, RECT{}}}) {
+        heights.push_back(fakewin::ObjectValue(fakewin::SelectedObject(app.memoryDC, "font")));
+        if (heights.size() == c.heights.size()) return void(PostMessageA(app.mainWindow, WM_CLOSE, 0, 0));
+        SendMessageA(app.mainWindow, WM_DPICHANGED, WPARAM(MAKELPARAM(dpi, dpi)), reinterpret_cast<LPARAM>(&r));
+        EXPECT_EQ(fakewin::WindowRect(app.mainWindow).right, r.right);
+      }
+    });
     Run((std::string(PROGRAM) + c.options).c_str());
-    EXPECT_EQ(fontDrawn, c.drawn);
-    EXPECT_EQ(fakewin::DpiAwareCalls(), c.systemAwareCalls);
-    const auto& calls = fakewin::GdiCalls();
-    auto sent = std::find_if(calls.rbegin(), calls.rend(), [](auto& g) { return g.text.rfind("Snt", 0) == 0; });
-    ASSERT_NE(sent, calls.rend());
-    EXPECT_EQ(sent->args[1], 4 - c.drawn);  // the second row, one font height below the first
-    Bytes saved = ReadFile(SETTINGS);
-    EXPECT_EQ(Bytes(saved.begin() + 44, saved.end()), Bytes(stored.begin() + 44, stored.end()));
+    EXPECT_EQ(heights, c.heights) << c.options << c.monitorDpi;
+    EXPECT_EQ(fakewin::DpiAwareCalls(), !c.monitorDpi);
+    EXPECT_EQ(GetU32(ReadFile(SETTINGS), 52), 18u);
+    EXPECT_EQ(GetU32(ReadFile(SETTINGS), 160), uint32_t(-18));
     NextCase();
   }
-}
-
-TEST_F(StartUpTest, ADpiChangeAndBackLeavesTheWindowTheFontAndTheFile) {
-  const Bytes stored = WithFont18(StoredSettings());
-  WriteFile(SETTINGS, stored);
-  RECT larger{100, 50, 625, 350}, original{10, 10, 360, 210};
-  std::vector<LONG> heights;
-  std::vector<RECT> rects;
-  fakewin::OnIdle([&] {
-    if (!app.mainWindow) return;
-    for (auto [dpi, rect] : {std::pair{144, &larger}, std::pair{96, &original}}) {
-      SendMessageA(app.mainWindow, WM_DPICHANGED, WPARAM(MAKELPARAM(dpi, dpi)), LPARAM(rect));
-      fakewin::PumpMessages();
-      heights.push_back(fakewin::ObjectValue(fakewin::SelectedObject(app.memoryDC, "font")));
-      rects.push_back(fakewin::WindowRect(app.mainWindow));
-    }
-    PostMessageA(app.mainWindow, WM_CLOSE, 0, 0);
-  });
-  Run(PROGRAM);
-  EXPECT_EQ(heights, (std::vector<LONG>{-27, -18}));
-  ASSERT_EQ(rects.size(), 2u);
-  EXPECT_EQ(rects[0].right, 625);
-  EXPECT_EQ(rects[0].bottom, 350);
-  EXPECT_EQ(rects[1].left, 10);
-  EXPECT_EQ(rects[1].bottom, 210);
-  Bytes saved = ReadFile(SETTINGS);
-  EXPECT_EQ(Bytes(saved.begin(), saved.begin() + 20), Bytes(stored.begin(), stored.begin() + 20));
-  EXPECT_EQ(Bytes(saved.begin() + 44, saved.end()), Bytes(stored.begin() + 44, stored.end()));
-  EXPECT_EQ(fakewin::LiveGdiObjects(), 0);  // no font left behind by the changes
 }
 
 TEST_F(StartUpTest, ASecondInstanceShowsTheFirstAndEnds) {
