@@ -1,7 +1,7 @@
 // Sends the running graph's window what Windows sends it when the machine
 // suspends or resumes, when devices change, or when the user logs off, which
 // nothing makes Wine send.
-// Started with one word: "suspend", "resume", "devices", "logoff" or "dpi". Exits with 0 when
+// Started with one word: "suspend", "resume", "devices" or "logoff". Exits with 0 when
 // the window took every message as handled, 1 when there was no window or it
 // did not, 2 for a word it does not know.
 #include <windows.h>
@@ -31,7 +31,7 @@ const char* LastWord(const char* line) {
   return word;
 }
 
-// WM_DPICHANGED for 144 dpi, its rectangle (a default window grown by half) in the window's own process.
+// The word "dpi": WM_DPICHANGED for 144 dpi, its rectangle (a default window grown by half) in the window's process.
 bool SendDpiChange(HWND window) {
   const RECT r{10, 10, 535, 310};
   DWORD process = 0;
