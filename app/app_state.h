@@ -64,6 +64,7 @@ constexpr u32 GDI_SLOT_COUNT = 7;
 constexpr u32 PenSlot(u32 colour) { return GDI_PENS + colour - COLOR_RECV_GRAPH; }
 
 using GetIfEntry2Proc = DWORD(WINAPI*)(MIB_IF_ROW2* row);
+using GetDpiForWindowProc = UINT(WINAPI*)(HWND window);
 
 // The settings file: 220 bytes, little-endian, no gaps. The defaults are the
 // values a first start (or a rejected file) runs with.
@@ -150,6 +151,11 @@ struct AppState : SettingsImage {
   i32 pendingDress = NO_DRESS;
   MIB_IFTABLE* ifTable = nullptr;
   GetIfEntry2Proc getIfEntry2 = nullptr;  // null where the system has only 32-bit counters
+  // The settings keep the font in pixels at the system DPI; the window draws at
+  // its monitor's. Null where Windows knows one DPI only, or none for this run.
+  GetDpiForWindowProc getDpiForWindow = nullptr;
+  u32 systemDpi = USER_DEFAULT_SCREEN_DPI;
+  u32 windowDpi = USER_DEFAULT_SCREEN_DPI;
   POINT points[2 * HISTORY_LENGTH]{};
   char readoutText[READOUT_TEXT_SIZE]{};  // four NUL-terminated readouts, back to back
   u32 frozen = 0;
@@ -167,6 +173,10 @@ extern constinit AppState app;
 inline i32 ClientWidth() { return app.clientRect.right; }
 inline i32 ClientHeight() { return app.clientRect.bottom; }
 inline u32 SettingLowByte(u32 index) { return app.settings[index] & SETTING_LOW_BYTE; }
+// A length at the system DPI, as the settings keep it, at the window's DPI, rounded.
+inline u32 OnScreen(u32 length) { return (length * app.windowDpi + app.systemDpi / 2) / app.systemDpi; }
+// The font's height on the screen, from which the readouts and the graph take their lengths.
+inline i32 ScreenFontHeight() { return i32(OnScreen(SettingLowByte(SET_FONT))); }
 
 // ---- Constant tables ----
 struct SettingRange {

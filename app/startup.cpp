@@ -40,12 +40,32 @@ u32 FlagsFromHeldKeys() {
   return flags;
 }
 
+// An entry point of a system library, looked up at run time: the program
+// still loads on systems that lack it.
+template <typename Proc>
+Proc Entry(HMODULE library, const char* name) {
+  return reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
+
+// Per-monitor awareness where Windows has it (10, version 1703, on): the window
+// draws sharp at each monitor's DPI. Elsewhere system awareness, and Windows
+// stretches the window on a monitor of another scaling. user32 stays loaded
+// (the program imports it), so the DPI call looked up here stays valid.
 void DeclareDpiAware() {
   HMODULE user32 = LoadLibraryA("user32.dll");
   if (!user32) return;
+  using SetContextProc = BOOL(WINAPI*)(HANDLE context);
+  using SystemDpiProc = UINT(WINAPI*)();
   using DpiAwareProc = BOOL(WINAPI*)();
-  if (FARPROC proc = GetProcAddress(user32, "SetProcessDPIAware"))
-    reinterpret_cast<DpiAwareProc>(reinterpret_cast<void*>(proc))();
+  auto perMonitor = Entry<SetContextProc>(user32, "SetProcessDpiAwarenessContext");
+  auto systemDpi = Entry<SystemDpiProc>(user32, "GetDpiForSystem");
+  auto windowDpi = Entry<GetDpiForWindowProc>(user32, "GetDpiForWindow");
+  if (perMonitor && systemDpi && windowDpi && perMonitor(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)) {
+    app.systemDpi = app.windowDpi = systemDpi();
+    app.getDpiForWindow = windowDpi;
+  } else if (auto systemAware = Entry<DpiAwareProc>(user32, "SetProcessDPIAware")) {
+    systemAware();
+  }
   FreeLibrary(user32);
 }
 

@@ -67,7 +67,7 @@ void PlanPaint(UINT_PTR target, PaintPlan& plan) {
   EmitReadouts(plan, stats);
 
   // Geometry: the graph's t rows end at the bottom row R, under the two readout rows.
-  i32 px = i32(SettingLowByte(SET_FONT));
+  i32 px = ScreenFontHeight();
   i32 right = ClientWidth() - 1;
   i32 bottom = ClientHeight() - 1;
   i32 t = bottom - 2 * px - 8;

@@ -16,8 +16,8 @@ constexpr u32 MS_PER_SECOND = 1000;
 // How many places the number fields lose in a narrow window: the window holds
 // q character cells beside the margin, and each cell below 19 costs a place.
 u32 FieldNarrowing() {
-  u32 font = app.settings[SET_FONT];
-  u32 cell = (font & SETTING_LOW_BYTE) + (font >> 10) + (font & 1);  // bold adds 2, an odd height 1
+  u32 height = u32(ScreenFontHeight());
+  u32 cell = height + (app.settings[SET_FONT] >> 10) + (height & 1);  // bold adds 2, an odd height 1
   u32 q = (u32(ClientWidth()) - 8) / cell;                           // a window under 8 pixels gives a huge q
   i32 o = i32(WIDE_CLIENT_CELLS - q);
   return o < 0 ? 0 : o > i32(MAX_FIELD_NARROWING) ? MAX_FIELD_NARROWING : u32(o);
@@ -82,7 +82,7 @@ void FormatReadouts(const VisibleStats& stats, Readout out[READOUT_COUNT]) {
   const u32 values[READOUT_COUNT]{app.totalRecvKiB, app.totalSentKiB, PerSecond(stats.peak, interval),
                                   PerSecond(stats.average, interval)};
   u32 narrowing = (app.optionFlags & OPT_DIGIT_RIGHT) ? FieldNarrowing() : 0;
-  i32 px = i32(SettingLowByte(SET_FONT));
+  i32 px = ScreenFontHeight();
   i32 rightColumn = (ClientWidth() - READOUT_MARGIN) / 2 + READOUT_MARGIN;
 
   char* at = app.readoutText;

@@ -61,6 +61,19 @@ void OnSpin(HWND dialog, const NMUPDOWN& change) {
   SetDlgItemInt(dialog, IDC_VALUE, result, FALSE);
 }
 
+// The font at the window's DPI takes the place of the one on the screen;
+// its height as the settings keep it stays with the caller.
+bool SwapInFont(LOGFONTA font) {
+  u32 height = OnScreen(u32(font.lfHeight < 0 ? -font.lfHeight : font.lfHeight));
+  font.lfHeight = font.lfHeight < 0 ? -LONG(height) : LONG(height);
+  HFONT made = CreateFontIndirectA(&font);
+  if (!made) return false;
+  CarryOutPendingSelect();
+  app.gdiTable[GDI_FONT] = made;
+  app.pendingSelect = PENDING_FONT_SWAP;
+  return true;
+}
+
 }  // namespace
 
 INT_PTR CALLBACK SettingDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -122,14 +135,16 @@ void ApplyFont(UINT_PTR mode) {
     while (i < sizeof font && picked[i] == held[i] && !(i >= FACE_NAME_OFFSET && picked[i] == 0)) ++i;
     if (i == sizeof font || picked[i] == held[i]) return;
   }
-  HFONT made = CreateFontIndirectA(&font);
-  if (!made) return;
-  CarryOutPendingSelect();
-  app.gdiTable[GDI_FONT] = made;
-  app.pendingSelect = PENDING_FONT_SWAP;
+  if (!SwapInFont(font)) return;
   app.logFont = font;
   u32 height = u32(font.lfHeight < 0 ? -font.lfHeight : font.lfHeight);
   app.settings[SET_FONT] = height | ((font.lfWeight & BOLD_WEIGHT_BIT) ? SETTING_FLAG : 0);
+}
+
+void SetWindowDpi(u32 dpi) {
+  if (!dpi || dpi == app.windowDpi) return;
+  app.windowDpi = dpi;
+  SwapInFont(app.logFont);
 }
 
 void ShowAbout(HWND window) {

@@ -28,6 +28,10 @@ i32 PickColor(COLORREF color, u32 captionIndex);
 // Makes the display font; with a window handle, from the font the picker returns.
 void ApplyFont(UINT_PTR mode);
 
+// The window now draws at this DPI: the font is made anew for it, and the
+// settings keep their heights.
+void SetWindowDpi(u32 dpi);
+
 // Shows the About box: the settings path when one was given, else the About text.
 void ShowAbout(HWND window);
 

@@ -21,6 +21,17 @@ void OnCreate(HWND window) {
   app.windowDC = GetDC(window);
   app.memoryDC = CreateCompatibleDC(app.windowDC);
   SetBkMode(app.memoryDC, TRANSPARENT);
+  // Windows sends no WM_DPICHANGED for a window made on a monitor of another scaling.
+  if (app.getDpiForWindow) SetWindowDpi(app.getDpiForWindow(window));
+}
+
+// Dragged to a monitor of another scaling, or the scaling changed: Windows
+// suggests the rectangle that keeps the window's size to the eye.
+void OnDpiChanged(HWND window, WPARAM dpi, LPARAM suggested) {
+  SetWindowDpi(LOWORD(dpi));  // first: the size now allowed follows the font
+  const RECT& r = *reinterpret_cast<const RECT*>(suggested);
+  SetWindowPos(window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  PaintAll(PAINT_NORMAL);
 }
 
 void OnDestroy() {
@@ -64,7 +75,7 @@ void OnActivateApp(HWND window, WPARAM active) {
 // No larger than the settings file accepts: a window stretched past that
 // across several monitors would be saved into a file the next start rejects.
 void OnGetMinMaxInfo(LPARAM info) {
-  i32 px = i32(SettingLowByte(SET_FONT));
+  i32 px = ScreenFontHeight();
   auto* sizes = reinterpret_cast<MINMAXINFO*>(info);
   sizes->ptMinTrackSize = {i32(MIN_TRACK_CELLS) * px, 2 * px + 15};
   sizes->ptMaxTrackSize = sizes->ptMaxSize = {i32(MAX_WINDOW_WIDTH), i32(MAX_WINDOW_HEIGHT)};
@@ -163,6 +174,9 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_DEVICECHANGE:
       OnDeviceChange(wParam);
       return BROADCAST_HANDLED;
+    case WM_DPICHANGED:
+      OnDpiChanged(window, wParam, lParam);
+      return HANDLED;
     case UM_KEEP_ON_SCREEN:
       OnKeepOnScreen(window);
       return HANDLED;

@@ -44,6 +44,18 @@ class ProgramWindow(SessionTest):
             saved_modes = struct.unpack_from("<I", self.session.read_settings(), 32)[0]
             self.assertEqual(saved_modes & ~1, modes, option)  # bit 0 follows activation
 
+    def test_a_dpi_change_takes_the_suggested_rectangle_and_grows_the_text(self):
+        program = self.session.start()
+        window = self.session.wait_window()
+        rows = lambda shot: [r for r in range(10, 400)  # noqa: E731  of the Max readout, the one text in its colour
+                             if PEAK_TEXT in (shot.pixel(c, r) for c in range(10, 700))]
+        before = rows(self.session.screenshot_until(rows))
+        self.assertEqual(self.session.system_event("dpi"), 0)  # which Wine never sends: for 144 dpi, grown by half
+        self.assertEqual(self.session.geometry(window), (10, 10, 525, 300))
+        after = rows(self.session.screenshot_until(lambda shot: len(rows(shot)) > len(before)))
+        self.assertLessEqual(abs(len(after) - 1.5 * len(before)), 2, (before, after))  # give or take a row at each end
+        self.session.close_program(program)
+
 
 if __name__ == "__main__":
     main()

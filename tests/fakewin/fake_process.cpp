@@ -25,11 +25,19 @@ std::string moduleFileName = "C:\\Tools\\Velnorid.exe";
 const HMODULE USER32 = reinterpret_cast<HMODULE>(0x7E000000);
 const HMODULE IPHLPAPI = reinterpret_cast<HMODULE>(0x7D000000);
 
+int awareness = 0;  // declared once; 1: of the system's DPI, 2: of each monitor's, whose DPI its windows are told
+UINT monitorDpi = USER_DEFAULT_SCREEN_DPI;
 // Has the real function's type: the program calls it through that type.
 BOOL WINAPI FakeSetProcessDPIAware() {
   ++dpiAwareCalls;
+  awareness += !awareness;
   return TRUE;
 }
+BOOL WINAPI FakeSetProcessDpiAwarenessContext(HANDLE context) {
+  return !awareness && context == DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2 && (awareness = 2);
+}
+UINT WINAPI FakeGetDpiForSystem() { return USER_DEFAULT_SCREEN_DPI; }
+UINT WINAPI FakeGetDpiForWindow(HWND) { return awareness == 2 ? monitorDpi : USER_DEFAULT_SCREEN_DPI; }
 
 }  // namespace
 
@@ -79,8 +87,13 @@ HMODULE LoadLibraryA(LPCSTR name) {
 
 FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
   if (module == IPHLPAPI && strcmp(name, "GetIfEntry2") == 0) return fakewin::GetIfEntry2Proc();
-  bool dpi = module == USER32 && strcmp(name, "SetProcessDPIAware") == 0;
-  return dpi ? reinterpret_cast<FARPROC>(reinterpret_cast<void*>(FakeSetProcessDPIAware)) : nullptr;
+  const std::pair<const char*, void*> user32[]{{"SetProcessDPIAware", reinterpret_cast<void*>(FakeSetProcessDPIAware)},
+      {"SetProcessDpiAwarenessContext", reinterpret_cast<void*>(FakeSetProcessDpiAwarenessContext)},
+      {"GetDpiForSystem", reinterpret_cast<void*>(FakeGetDpiForSystem)},
+      {"GetDpiForWindow", reinterpret_cast<void*>(FakeGetDpiForWindow)}};
+  for (size_t i = 0; module == USER32 && i < (monitorDpi ? 4u : 1u); ++i)
+    if (strcmp(name, user32[i].first) == 0) return reinterpret_cast<FARPROC>(user32[i].second);
+  return nullptr;
 }
 
 BOOL FreeLibrary(HMODULE module) { return module == USER32 || module == IPHLPAPI; }
@@ -117,6 +130,7 @@ void Reset() {
   ResetDialogs();
   network = true;
   dpiAwareCalls = coInitializeCalls = coUninitializeCalls = imeDisableCalls = 0;
+  awareness = 0, monitorDpi = USER_DEFAULT_SCREEN_DPI;
   commonControlClasses = 0;
   ResetSystem();
   ResetMenus();
@@ -129,6 +143,7 @@ void Reset() {
 
 void SetNetwork(bool present) { network = present; }
 int DpiAwareCalls() { return dpiAwareCalls; }
+void SetMonitorDpi(UINT dpi) { monitorDpi = dpi; }
 int CoInitializeCalls() { return coInitializeCalls; }
 int CoUninitializeCalls() { return coUninitializeCalls; }
 DWORD CommonControlClasses() { return commonControlClasses; }

@@ -249,6 +249,8 @@ using FARPROC = INT_PTR (*)();
 HMODULE LoadLibraryA(LPCSTR name);
 FARPROC GetProcAddress(HMODULE module, LPCSTR name);
 BOOL FreeLibrary(HMODULE module);
+#define DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2 ((HANDLE)(LONG_PTR)-4)
+constexpr UINT USER_DEFAULT_SCREEN_DPI = 96;
 BOOL ImmDisableIME(DWORD thread);
 constexpr DWORD COINIT_APARTMENTTHREADED = 0x2;
 constexpr DWORD COINIT_DISABLE_OLE1DDE = 0x4;
@@ -334,6 +336,7 @@ constexpr UINT WM_RBUTTONUP = 0x0205;
 constexpr UINT WM_RBUTTONDBLCLK = 0x0206;
 constexpr UINT WM_POWERBROADCAST = 0x0218;
 constexpr UINT WM_DEVICECHANGE = 0x0219;
+constexpr UINT WM_DPICHANGED = 0x02E0;
 constexpr UINT WM_APP = 0x8000;
 constexpr WPARAM PBT_APMSUSPEND = 4;
 constexpr WPARAM PBT_APMRESUMEAUTOMATIC = 18;
@@ -680,6 +683,8 @@ bool WindowVisible(HWND window);
 // ---- Process ----
 void SetNetwork(bool present);
 int DpiAwareCalls();
+// Every monitor's DPI, the system's being 96; 0 for a system without the per-monitor calls (before Windows 10 1703).
+void SetMonitorDpi(UINT dpi);
 int CoInitializeCalls();
 int CoUninitializeCalls();
 DWORD CommonControlClasses();

@@ -31,11 +31,23 @@ const char* LastWord(const char* line) {
   return word;
 }
 
+// The word "dpi": WM_DPICHANGED for 144 dpi, its rectangle (a default window grown by half) in the window's process.
+bool SendDpiChange(HWND window) {
+  const RECT r{10, 10, 535, 310};
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  HANDLE target = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, process);
+  void* there = target ? VirtualAllocEx(target, nullptr, sizeof r, MEM_COMMIT, PAGE_READWRITE) : nullptr;
+  return there && WriteProcessMemory(target, there, &r, sizeof r, nullptr) &&
+         SendMessageTimeoutA(window, WM_DPICHANGED, MAKEWPARAM(144, 144), LPARAM(there), SMTO_NORMAL, 10000, nullptr);
+}
+
 }  // namespace
 
 extern "C" void WINAPI SystemEventStart() {
   const char* word = LastWord(GetCommandLineA());
   HWND window = FindWindowA("Velnorid", "Velnorid");
+  if (!lstrcmpiA(word, "dpi")) ExitProcess(window && SendDpiChange(window) ? 0 : 1);
   bool known = false, taken = window != nullptr;
   for (const SystemEvent& e : events) {
     if (lstrcmpiA(word, e.name)) continue;

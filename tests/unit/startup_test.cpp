@@ -74,7 +74,6 @@ TEST_F(StartUpTest, RunsUntilClosedAndLeavesNothingBehind) {
   EXPECT_EQ(fakewin::TimerCalls().back().proc, &SampleTick);
   EXPECT_EQ(SelectedRow(), 1u);  // the only listed adapter, chosen by itself
   EXPECT_EQ(MenuText(IDM_REFRESH), "");  // the menus are gone
-  EXPECT_EQ(fakewin::DpiAwareCalls(), 1);
   EXPECT_EQ(fakewin::ImeDisableCalls(), 1);
   EXPECT_EQ(fakewin::CoInitializeCalls(), 1);
   EXPECT_EQ(fakewin::CoUninitializeCalls(), 1);
@@ -149,6 +148,33 @@ TEST_F(StartUpTest, KeysHeldAtLaunchAndTheirLetters) {
   NextCase();
   Run((std::string(PROGRAM) + " /v").c_str());
   EXPECT_EQ(fakewin::DpiAwareCalls(), 0);
+}
+
+// A font of 18 pixels at the system's 96 dpi: 27 tall on a 144-dpi monitor, not with /V or without the new calls.
+TEST_F(StartUpTest, TheWindowDrawsAtItsMonitorsDpiAndTheFileKeepsItsPixels) {
+  struct { const char* options; UINT monitorDpi; std::vector<LONG> heights; } cases[] = {
+      {"", 96, {-18, -27, -18}}, {"", 144, {-27}}, {" /v", 144, {-18}}, {"", 0, {-18}}};
+  for (auto& c : cases) {
+    fakewin::SetMonitorDpi(c.monitorDpi);
+    Bytes stored = StoredSettings();
+    PutU32(stored, 160, uint32_t(-18));  // the font setting follows
+    WriteFile(SETTINGS, stored);
+    std::vector<LONG> heights;  // the font drawn at the start, then after each change
+    fakewin::OnIdle([&] {
+      for (auto [dpi, r] : {std::pair{144, RECT{100, 50, 625, 350}}, {96, RECT{10, 10, 360, 210}}, {0, RECT{}}}) {
+        heights.push_back(fakewin::ObjectValue(fakewin::SelectedObject(app.memoryDC, "font")));
+        if (heights.size() == c.heights.size()) return void(PostMessageA(app.mainWindow, WM_CLOSE, 0, 0));
+        SendMessageA(app.mainWindow, WM_DPICHANGED, WPARAM(MAKELPARAM(dpi, dpi)), reinterpret_cast<LPARAM>(&r));
+        EXPECT_EQ(fakewin::WindowRect(app.mainWindow).right, r.right);
+      }
+    });
+    Run((std::string(PROGRAM) + c.options).c_str());
+    EXPECT_EQ(heights, c.heights) << c.options << c.monitorDpi;
+    EXPECT_EQ(fakewin::DpiAwareCalls(), !c.monitorDpi);
+    EXPECT_EQ(GetU32(ReadFile(SETTINGS), 52), 18u);
+    EXPECT_EQ(GetU32(ReadFile(SETTINGS), 160), uint32_t(-18));
+    NextCase();
+  }
 }
 
 TEST_F(StartUpTest, ASecondInstanceShowsTheFirstAndEnds) {
