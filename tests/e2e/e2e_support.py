@@ -55,8 +55,8 @@ class Wine:
             if not os.path.exists(self.root + self.loader):
                 sys.exit(f"The arm64 root {self.root} with its Wine is not there: scripts/arm64-root.sh makes it "
                          "(scripts/test.sh runs it) or says why it cannot.")
-            self.enter = ["unshare", "--mount", "sh", "-c",
-                          'for d in proc sys dev; do mount --rbind "/$d" "$0/$d"; done; exec chroot "$0" "$@"', self.root]
+            self.enter = ["unshare", "--mount", "sh", "-c", 'for d in proc sys dev; do mount --rbind "/$d" "$0/$d"; '
+                          'done; exec chroot "$0" "$@"', self.root]
             prefix = self.root + prefix
         self.prefix = prefix
 
@@ -86,11 +86,10 @@ class Wine:
         """Creates the shared Wine prefix once; later calls find it ready."""
         if os.path.exists(os.path.join(self.prefix, "system.reg")):
             return
-        if self.root and not self.runs():
-            sys.exit(f"{self.loader} does not start in {self.root}: the chroot and its mounts need root, and the "
-                     "kernel qemu-aarch64 through binfmt_misc (scripts/arm64-root.sh sets that up).")
         if not self.runs():
-            sys.exit(f"{self.loader} does not run on this machine: it executes no {self.arch}-bit code. "
+            sys.exit(f"{self.loader} does not start in {self.root}: the chroot and its mounts need root, and the "
+                     "kernel qemu-aarch64 through binfmt_misc (scripts/arm64-root.sh sets that up)." if self.root else
+                     f"{self.loader} does not run on this machine: it executes no {self.arch}-bit code. "
                      "Run the end-to-end tests of the other build (scripts/test.sh chooses).")
         os.makedirs(os.path.dirname(self.prefix), exist_ok=True)
         subprocess.run(self.command("wineboot", "-i"), env=self.env(), check=True, timeout=300,
@@ -141,18 +140,20 @@ class WineSession:
         with os.fdopen(read_end) as pipe:
             self.display = ":" + pipe.readline().strip()
 
+    def in_wine(self, *args):
+        """A command line of the session's Wine loader."""
+        return [*self.inside, *self.wine.command(*args)]
+
     def run(self, *args, timeout=60):
         """Runs the program to its end and returns its exit code."""
-        return subprocess.run([*self.inside, *self.wine.command(self.exe, *args)], env=self.wine.env(self.display),
-                              cwd=self.folder,
+        return subprocess.run(self.in_wine(self.exe, *args), env=self.wine.env(self.display), cwd=self.folder,
                               timeout=timeout, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode
 
     def start(self, *args):
         """Starts the program and leaves it running."""
         if not self.display:
             self.start_display()
-        p = subprocess.Popen([*self.inside, *self.wine.command(self.exe, *args)], env=self.wine.env(self.display),
-                             cwd=self.folder,
+        p = subprocess.Popen(self.in_wine(self.exe, *args), env=self.wine.env(self.display), cwd=self.folder,
                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.processes.append(p)
         return p
@@ -232,14 +233,13 @@ class WineSession:
 
     def system_event(self, word):
         """Sends the window "suspend", "resume", "devices" or "close" as Windows would; 0 when it took them all."""
-        return subprocess.run([*self.inside, *self.wine.command(self.system_event_exe, word)],
-                              env=self.wine.env(self.display), timeout=60,
+        return subprocess.run(self.in_wine(self.system_event_exe, word), env=self.wine.env(self.display), timeout=60,
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode
 
     def message_boxes(self, caption=UNSAVED_CAPTION):
         """The texts of the message boxes of this caption now shown."""
-        r = subprocess.run([*self.inside, *self.wine.command(MESSAGE_BOXES, caption)], env=self.wine.env(self.display),
-                           timeout=60, capture_output=True)
+        r = subprocess.run(self.in_wine(MESSAGE_BOXES, caption), env=self.wine.env(self.display), timeout=60,
+                           capture_output=True)
         texts = r.stdout.decode(errors="replace").replace("\r\n", "\n").split("\n\f\n")[:-1]
         assert len(texts) == r.returncode, (r.returncode, texts)
         return texts
@@ -276,7 +276,7 @@ class WineSession:
         """Holds a file of the program's folder without sharing for that long, from once it returns."""
         if not self.display:  # Wine's desktop, started by the first program, needs it
             self.start_display()
-        p = subprocess.Popen([*self.inside, *self.wine.command(HOLD_FILE, str(milliseconds), self.windows_path(name))],
+        p = subprocess.Popen(self.in_wine(HOLD_FILE, str(milliseconds), self.windows_path(name)),
                              env=self.wine.env(self.display), stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         self.processes.append(p)
         held = p.stdout.readline()
@@ -291,8 +291,8 @@ class WineSession:
         if self.wine.root:
             self.system_event("close")
             return
-        subprocess.run([*self.inside, *self.wine.command("taskkill", "/IM", os.path.basename(self.exe))],
-                       env=self.wine.env(self.display), timeout=60, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(self.in_wine("taskkill", "/IM", os.path.basename(self.exe)), env=self.wine.env(self.display),
+                       timeout=60, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def close_program(self, process, timeout=30):
         """Closes the program as a user would (WM_CLOSE) and waits for it to end."""
