@@ -15,7 +15,7 @@ from e2e_support import WINE_SH, Wine, WineSession, main, settings_image  # noqa
 REFERENCE_ARCH, REFERENCE_BUILD = subprocess.run(
     ["bash", "-c", 'source "$0" && a=$(wine_arches 2>/dev/null) && a=${a%% *} && echo $a "$(wine_build_dir $a)"',
      WINE_SH], capture_output=True, text=True, check=True).stdout.split()
-REFERENCE_BUILD = os.path.join(os.path.dirname(WINE_SH), "..", REFERENCE_BUILD)
+REFERENCE_BUILD = os.path.normpath(os.path.join(os.path.dirname(WINE_SH), "..", REFERENCE_BUILD))
 
 
 class ArmProgram(test_real_traffic.TrafficTest):
