@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds both programs from a clean state and writes the release to dist/:
-# Velnorid-VERSION-win32.zip (the i386 program) and Velnorid-VERSION-win64.zip
-# (its x86_64 twin), each holding the program, its help file, the licence and
-# a README for Windows users, and SHA256SUMS over both.
+# Builds the three programs from a clean state and writes the release to dist/:
+# Velnorid-VERSION-win32.zip (the i386 program), Velnorid-VERSION-win64.zip
+# (its x86_64 twin) and Velnorid-VERSION-arm64.zip (the ARM64 one), each holding
+# the program, its help file, the licence and a README for Windows users, and
+# SHA256SUMS over all three.
 #
 # The same commit gives the same bytes whatever the folder, the user, the
 # time and the shell it is built from: the link stamps no time, the help file
@@ -16,7 +17,7 @@ refuse() { { echo "release.sh: $1"; shift; for line; do echo "$line"; done; } >&
 
 missing=()
 for tool in cmake ninja i686-w64-mingw32-g++ i686-w64-mingw32-windres x86_64-w64-mingw32-g++ \
-    x86_64-w64-mingw32-windres chmcmd python3; do
+    x86_64-w64-mingw32-windres clang++ ld.lld llvm-dlltool chmcmd python3; do
   command -v "$tool" >/dev/null || missing+=("$tool")
 done
 [ ${#missing[@]} -eq 0 ] || refuse "missing: ${missing[*]}" "bash scripts/install-deps.sh installs them."
@@ -56,7 +57,7 @@ in_clean_env() { env -i PATH="$PATH" LC_ALL=C TZ=UTC SOURCE_DATE_EPOCH="$SOURCE_
 
 rm -rf build/release dist
 mkdir -p dist
-for arch in 32 64; do
+for arch in 32 64 arm64; do
   build=build/release/win$arch
   in_clean_env cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$(wine_toolchain "$arch")" >/dev/null
@@ -72,9 +73,9 @@ version = sys.argv[1]
 stamp = time.gmtime(int(os.environ["SOURCE_DATE_EPOCH"]))[:6]
 members = [("Velnorid.exe", "{build}/Velnorid.exe", False), ("Velnorid.chm", "{build}/Velnorid.chm", False),
            ("README.txt", "docs/README.txt", True), ("LICENSE", "LICENSE", True)]
-for arch in ("32", "64"):
+for arch, platform in (("32", "win32"), ("64", "win64"), ("arm64", "arm64")):
     build = f"build/release/win{arch}"
-    with zipfile.ZipFile(f"dist/Velnorid-{version}-win{arch}.zip", "w") as archive:
+    with zipfile.ZipFile(f"dist/Velnorid-{version}-{platform}.zip", "w") as archive:
         for name, source, text in members:
             with open(source.format(build=build), "rb") as f:
                 data = f.read()
@@ -85,5 +86,5 @@ for arch in ("32", "64"):
             entry.external_attr = 0o100644 << 16
             archive.writestr(entry, data, compress_type=zipfile.ZIP_DEFLATED, compresslevel=9)
 EOF
-(cd dist && sha256sum "Velnorid-$version-win32.zip" "Velnorid-$version-win64.zip" >SHA256SUMS)
+(cd dist && sha256sum "Velnorid-$version-win32.zip" "Velnorid-$version-win64.zip" "Velnorid-$version-arm64.zip" >SHA256SUMS)
 ls -l dist

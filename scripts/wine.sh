@@ -6,10 +6,21 @@
 # whenever it is installed, even on a kernel that runs no i386 code, so the
 # scripts call the chosen loader directly.
 
+# The architectures are 32 (i386), 64 (x86_64) and arm64, whose Wine is
+# Debian's arm64 one: inside the arm64 root, started as wine64.
 wine_loader() { [ "$1" = 32 ] && echo /usr/lib/wine/wine || echo /usr/lib/wine/wine64; }
 wine_server() { [ "$1" = 32 ] && echo /usr/lib/wine/wineserver32 || echo /usr/lib/wine/wineserver64; }
 wine_build_dir() { echo "build/win$1"; }
-wine_toolchain() { [ "$1" = 32 ] && echo cmake/i686-w64-mingw32.cmake || echo cmake/x86_64-w64-mingw32.cmake; }
+wine_toolchain() {
+  case $1 in
+    32) echo cmake/i686-w64-mingw32.cmake ;;
+    64) echo cmake/x86_64-w64-mingw32.cmake ;;
+    arm64) echo cmake/aarch64-w64-mingw32.cmake ;;
+  esac
+}
+# The arm64 Debian 12 root that scripts/arm64-root.sh makes and keeps, outside
+# the work tree, for the next run on this machine.
+arm64_root() { echo "${VELNORID_ARM64_ROOT:-/var/cache/velnorid/arm64-root}"; }
 
 # The Wine architectures to use, the release program's (32) first: "32 64"
 # where this machine executes i386 code, else "64". VELNORID_WINE=64 forces

@@ -1,20 +1,26 @@
 #!/usr/bin/env bash
-# Fails when the program imports from any DLL that is not part of Windows
-# itself: no runtime library may sneak in.
+# Fails when the program imports anything but the functions of Windows' own
+# DLLs that platform/imports/*.def list: no runtime library may sneak in, and
+# the list, from which the ARM64 build makes its import libraries, holds every
+# call of every build. Reads GNU's and LLVM's objdump alike.
 set -euo pipefail
 objdump=$1
 exe=$2
-allowed=" kernel32.dll user32.dll gdi32.dll comdlg32.dll comctl32.dll iphlpapi.dll shell32.dll ole32.dll imm32.dll "
+lists=$(dirname "$0")/../platform/imports
 
-dlls=$("$objdump" -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z')
-[ -n "$dlls" ] || { echo "no import table found in $exe"; exit 1; }
+imports=$("$objdump" -p "$exe" | awk '/DLL Name:/ {dll = tolower($3); next} /^[ \t]*$/ {dll = ""}
+  dll && /^[ \t]*([0-9a-f]+[ \t]+)+[A-Za-z_][A-Za-z0-9_]*[ \t]*$/ {print dll, $NF}')
+[ -n "$imports" ] || { echo "no import table found in $exe"; exit 1; }
 status=0
-for dll in $dlls; do
-  if [[ "$allowed" == *" $dll "* ]]; then
-    echo "ok: $dll"
-  else
-    echo "not a Windows system DLL: $dll"
+while read -r dll function; do
+  list=$lists/${dll%.dll}.def
+  if [ ! -f "$list" ]; then
+    echo "not a Windows system DLL: $dll ($function)"
+    status=1
+  elif ! grep -qx "$function" "$list"; then
+    echo "$dll: $function is not in ${list#*/../}"
     status=1
   fi
-done
+done <<<"$imports"
+echo "$(wc -l <<<"$imports") functions from $(cut -d' ' -f1 <<<"$imports" | sort -u | tr '\n' ' ')"
 exit $status

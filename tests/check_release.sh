@@ -70,16 +70,17 @@ release "$first"
 
 names=$(cd "$first/dist" && ls)
 [ "$names" = "$(cd "$second/dist" && ls)" ] || fail "the two dist/ folders hold different files"
-[ "$(echo "$names" | wc -l)" = 3 ] || fail "dist/ holds $(echo "$names" | tr '\n' ' ')instead of two zips and SHA256SUMS"
+[ "$(echo "$names" | wc -l)" = 4 ] || fail "dist/ holds $(echo "$names" | tr '\n' ' ')instead of three zips and SHA256SUMS"
 differing=$(for name in $names; do cmp -s "$first/dist/$name" "$second/dist/$name" || echo "$name"; done)
 [ -z "$differing" ] || fail "the two builds differ in" $differing
 
-for arch in 32 64; do
-  zip=$(echo "$first"/dist/Velnorid-*-win$arch.zip)
-  [ -f "$zip" ] || fail "no win$arch zip"
+for platform in win32 win64 arm64; do
+  arch=${platform#win}
+  zip=$(echo "$first"/dist/Velnorid-*-$platform.zip)
+  [ -f "$zip" ] || fail "no $platform zip"
   [ "$(zip_names "$zip")" = "LICENSE README.txt Velnorid.chm Velnorid.exe" ] || fail "$zip holds $(zip_names "$zip")"
   tested=$(wine_build_dir $arch)/Velnorid.exe
-  [ -f "$tested" ] || fail "$tested is missing: build both programs first (scripts/test.sh does)"
+  [ -f "$tested" ] || fail "$tested is missing: build the three programs first (scripts/test.sh does)"
   zip_member "$zip" Velnorid.exe | cmp - "$tested" || fail "the program in $zip is not $tested"
 done
 

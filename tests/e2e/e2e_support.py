@@ -18,17 +18,9 @@ import unittest
 
 EXE = os.environ.get("VELNORID_EXE", "")
 PREFIX = os.environ.get("VELNORID_WINEPREFIX", os.path.join(tempfile.gettempdir(), "velnorid-wineprefix"))
-# The temporary folder of this test process and of every program it starts:
-# Wine keeps its server's socket there, and the sessions their folders.
-RUN_FOLDER = tempfile.mkdtemp(prefix="velnorid-e2e-")
-atexit.register(shutil.rmtree, RUN_FOLDER, True)
-os.environ["TMPDIR"] = tempfile.tempdir = RUN_FOLDER
-# The program's architecture picks the loader and server, called directly;
-# scripts/wine.sh, the one place that names them, says which.
+# The program's architecture (32, 64 or arm64) picks the Wine that runs it.
 ARCH = os.environ.get("VELNORID_WINE_ARCH", "32")
 WINE_SH = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "wine.sh")
-LOADER, SERVER = subprocess.run(["bash", "-c", 'source "$0" && wine_loader "$1" && wine_server "$1"', WINE_SH, ARCH],
-                                capture_output=True, text=True, check=True).stdout.split()
 # The test program that sends the window what Windows sends on suspend, resume and device changes.
 SYSTEM_EVENT = os.environ.get("VELNORID_SYSTEM_EVENT", "")
 # The test program that reads the text of the message boxes shown.
@@ -45,45 +37,86 @@ UNSAVED_CAPTION = "Velnorid: settings not saved"
 FONT_REPLACEMENTS = {"MS Gothic": "IPAGothic", "MS UI Gothic": "IPAPGothic"}
 
 
-def wine_env(display=None):
-    env = dict(os.environ, WINEPREFIX=PREFIX, WINELOADER=LOADER, WINESERVER=SERVER, WINEDEBUG="-all",
-               WINEDLLOVERRIDES="mscoree,mshtml=")
-    if display:
-        env["DISPLAY"] = display
-    else:
-        env.pop("DISPLAY", None)
-    return env
+class Wine:
+    """One Wine and its prefix. Its loader and server are called directly, as scripts/wine.sh
+    names them. The arm64 one runs in the arm64 Debian root through qemu-user: chrooted, with
+    /proc, /sys (the network namespace's) and /dev in a mount namespace of its own, whose
+    mounts go with its last process. Its prefix lies in the root, and this machine's paths of
+    the files in the root name them inside it too (scripts/arm64-root.sh makes it so)."""
 
+    def __init__(self, arch, prefix):
+        self.arch = arch
+        self.loader, self.server, root = subprocess.run(
+            ["bash", "-c", 'source "$0" && wine_loader "$1" && wine_server "$1" && arm64_root', WINE_SH, arch],
+            capture_output=True, text=True, check=True).stdout.split()
+        self.root = root if arch == "arm64" else None
+        self.enter = []
+        if self.root:
+            if not os.path.exists(self.root + self.loader):
+                sys.exit(f"The arm64 root {self.root} with its Wine is not there: scripts/arm64-root.sh makes it "
+                         "(scripts/test.sh runs it) or says why it cannot.")
+            self.enter = ["unshare", "--mount", "sh", "-c", 'for d in proc sys dev; do mount --rbind "/$d" "$0/$d"; '
+                          'done; exec chroot "$0" "$@"', self.root]
+            prefix = self.root + prefix
+        self.prefix = prefix
 
-def loader_runs():
-    """Whether this machine executes the loader at all (some run no i386 code)."""
-    try:
-        return subprocess.run([LOADER, "--version"], capture_output=True, timeout=60).returncode == 0
-    except OSError:
-        return False
+    def command(self, *args):
+        return [*self.enter, self.loader, *args]
 
+    def server_command(self, *args):
+        return [*self.enter, self.server, *args]
 
-def prepare_prefix():
-    """Creates the shared Wine prefix once; later calls find it ready."""
-    if os.path.exists(os.path.join(PREFIX, "system.reg")):
-        return
-    if not loader_runs():
-        sys.exit(f"{LOADER} does not run on this machine: it executes no {ARCH}-bit code. "
-                 "Run the end-to-end tests of the other build (scripts/test.sh chooses).")
-    subprocess.run([LOADER, "wineboot", "-i"], env=wine_env(), check=True, timeout=300,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    for font, replacement in FONT_REPLACEMENTS.items():
-        subprocess.run([LOADER, "reg", "add", r"HKCU\Software\Wine\Fonts\Replacements", "/v", font,
-                        "/t", "REG_SZ", "/d", replacement, "/f"], env=wine_env(), check=True, timeout=120,
+    def env(self, display=None):
+        env = dict(os.environ, WINEPREFIX=self.prefix, WINELOADER=self.loader, WINESERVER=self.server,
+                   WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+        if display:
+            env["DISPLAY"] = display
+        else:
+            env.pop("DISPLAY", None)
+        return env
+
+    def runs(self):
+        """Whether this machine executes the loader at all (some run no i386 code)."""
+        try:
+            return subprocess.run(self.command("--version"), capture_output=True, timeout=60).returncode == 0
+        except OSError:
+            return False
+
+    def prepare(self):
+        """Creates the shared Wine prefix once; later calls find it ready."""
+        if os.path.exists(os.path.join(self.prefix, "system.reg")):
+            return
+        if not self.runs():
+            sys.exit(f"{self.loader} does not start in {self.root}: the chroot and its mounts need root, and the "
+                     "kernel qemu-aarch64 through binfmt_misc (scripts/arm64-root.sh sets that up)." if self.root else
+                     f"{self.loader} does not run on this machine: it executes no {self.arch}-bit code. "
+                     "Run the end-to-end tests of the other build (scripts/test.sh chooses).")
+        os.makedirs(os.path.dirname(self.prefix), exist_ok=True)
+        subprocess.run(self.command("wineboot", "-i"), env=self.env(), check=True, timeout=300,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    subprocess.run([SERVER, "-w"], env=wine_env(), timeout=120)
+        for font, replacement in FONT_REPLACEMENTS.items():
+            subprocess.run(self.command("reg", "add", r"HKCU\Software\Wine\Fonts\Replacements", "/v", font,
+                                        "/t", "REG_SZ", "/d", replacement, "/f"), env=self.env(), check=True,
+                           timeout=120, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(self.server_command("-w"), env=self.env(), timeout=120)
+
+
+WINE = Wine(ARCH, PREFIX)
+LOADER, SERVER, wine_env = WINE.loader, WINE.server, WINE.env
+# The temporary folder of this test process and of every program it starts
+# (in the arm64 root when there is one): Wine keeps its server's socket there,
+# and the sessions their folders.
+RUN_FOLDER = tempfile.mkdtemp(prefix="velnorid-e2e-", dir=WINE.root and WINE.root + "/tmp")
+atexit.register(shutil.rmtree, RUN_FOLDER, True)
+os.environ["TMPDIR"] = tempfile.tempdir = RUN_FOLDER
 
 
 class WineSession:
     """A folder holding a copy of the program, a display, and the Wine processes started in it."""
 
-    def __init__(self, exe_name="Velnorid.exe", folder_name="program", netns=None, program=None):
-        prepare_prefix()
+    def __init__(self, exe_name="Velnorid.exe", folder_name="program", netns=None, program=None, wine=WINE):
+        self.wine = wine
+        wine.prepare()
         # Everything of the session runs in this network namespace when one is given.
         self.inside = ["ip", "netns", "exec", netns] if netns else []
         self.root = tempfile.mkdtemp(prefix="session-")
@@ -91,6 +124,8 @@ class WineSession:
         os.makedirs(self.folder)
         self.exe = os.path.join(self.folder, exe_name)
         shutil.copy(program or EXE, self.exe)
+        # Test programs that Wine in the root runs are copied into it, beside the program's folder.
+        self.system_event_exe = shutil.copy(SYSTEM_EVENT, self.root) if wine.root else SYSTEM_EVENT
         self.xvfb = None
         self.display = None
         self.processes = []
@@ -105,16 +140,20 @@ class WineSession:
         with os.fdopen(read_end) as pipe:
             self.display = ":" + pipe.readline().strip()
 
+    def in_wine(self, *args):
+        """A command line of the session's Wine loader."""
+        return [*self.inside, *self.wine.command(*args)]
+
     def run(self, *args, timeout=60):
         """Runs the program to its end and returns its exit code."""
-        return subprocess.run([*self.inside, LOADER, self.exe, *args], env=wine_env(self.display), cwd=self.folder,
+        return subprocess.run(self.in_wine(self.exe, *args), env=self.wine.env(self.display), cwd=self.folder,
                               timeout=timeout, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode
 
     def start(self, *args):
         """Starts the program and leaves it running."""
         if not self.display:
             self.start_display()
-        p = subprocess.Popen([*self.inside, LOADER, self.exe, *args], env=wine_env(self.display), cwd=self.folder,
+        p = subprocess.Popen(self.in_wine(self.exe, *args), env=self.wine.env(self.display), cwd=self.folder,
                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.processes.append(p)
         return p
@@ -193,13 +232,13 @@ class WineSession:
         time.sleep(0.3)
 
     def system_event(self, word):
-        """Sends the window "suspend", "resume" or "devices" as Windows would; 0 when it took them all."""
-        return subprocess.run([*self.inside, LOADER, SYSTEM_EVENT, word], env=wine_env(self.display), timeout=60,
+        """Sends the window "suspend", "resume", "devices" or "close" as Windows would; 0 when it took them all."""
+        return subprocess.run(self.in_wine(self.system_event_exe, word), env=self.wine.env(self.display), timeout=60,
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode
 
     def message_boxes(self, caption=UNSAVED_CAPTION):
         """The texts of the message boxes of this caption now shown."""
-        r = subprocess.run([*self.inside, LOADER, MESSAGE_BOXES, caption], env=wine_env(self.display), timeout=60,
+        r = subprocess.run(self.in_wine(MESSAGE_BOXES, caption), env=self.wine.env(self.display), timeout=60,
                            capture_output=True)
         texts = r.stdout.decode(errors="replace").replace("\r\n", "\n").split("\n\f\n")[:-1]
         assert len(texts) == r.returncode, (r.returncode, texts)
@@ -237,8 +276,8 @@ class WineSession:
         """Holds a file of the program's folder without sharing for that long, from once it returns."""
         if not self.display:  # Wine's desktop, started by the first program, needs it
             self.start_display()
-        p = subprocess.Popen([*self.inside, LOADER, HOLD_FILE, str(milliseconds), self.windows_path(name)],
-                             env=wine_env(self.display), stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        p = subprocess.Popen(self.in_wine(HOLD_FILE, str(milliseconds), self.windows_path(name)),
+                             env=self.wine.env(self.display), stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         self.processes.append(p)
         held = p.stdout.readline()
         p.stdout.close()
@@ -246,8 +285,13 @@ class WineSession:
         return p
 
     def ask_to_close(self):
-        """Asks the program to close as a user would (WM_CLOSE), without waiting for it."""
-        subprocess.run([*self.inside, LOADER, "taskkill", "/IM", os.path.basename(self.exe)], env=wine_env(self.display),
+        """Asks the program to close as a user would (WM_CLOSE). Under qemu-user taskkill finds no
+        process (Wine's server reads other processes through ptrace, which qemu lacks): there the
+        system-event sender hands the window the message."""
+        if self.wine.root:
+            self.system_event("close")
+            return
+        subprocess.run(self.in_wine("taskkill", "/IM", os.path.basename(self.exe)), env=self.wine.env(self.display),
                        timeout=60, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def close_program(self, process, timeout=30):
@@ -288,7 +332,7 @@ class WineSession:
     def close(self):
         for p in self.processes:
             p.kill()
-        subprocess.run([SERVER, "-k"], env=wine_env(), timeout=60)
+        subprocess.run(self.wine.server_command("-k"), env=self.wine.env(), timeout=60)
         if self.xvfb:
             self.xvfb.terminate()
             self.xvfb.wait(timeout=10)
@@ -369,8 +413,10 @@ def settings_image(rect=None, options=None, modes=None, total=None):
 
 def main():
     if len(sys.argv) > 1 and sys.argv[1] == "--prepare":
-        print(f"Wine: {os.path.basename(EXE)} ({'i386' if ARCH == '32' else 'x86_64'}) under {LOADER}, prefix {PREFIX}")
-        prepare_prefix()
+        where = f" in {WINE.root} through qemu-user" if WINE.root else ""
+        print(f"Wine: {os.path.basename(EXE)} ({dict(zip(('32', '64'), ('i386', 'x86_64'))).get(ARCH, ARCH)}) "
+              f"under {LOADER}{where}, prefix {WINE.prefix}")
+        WINE.prepare()
         return
     unittest.main(module="__main__", verbosity=2)
 

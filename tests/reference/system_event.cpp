@@ -1,9 +1,10 @@
 // Sends the running graph's window what Windows sends it when the machine
 // suspends or resumes, when devices change, or when the user logs off, which
-// nothing makes Wine send.
-// Started with one word: "suspend", "resume", "devices" or "logoff". Exits with 0 when
-// the window took every message as handled, 1 when there was no window or it
-// did not, 2 for a word it does not know.
+// nothing makes Wine send; and a user's close, where taskkill finds no process
+// (under qemu-user).
+// Started with one word: "suspend", "resume", "devices", "logoff" or "close".
+// Exits with 0 when the window took every message as handled, 1 when there was
+// no window or it did not, 2 for a word it does not know.
 #include <windows.h>
 #include <dbt.h>
 
@@ -13,14 +14,16 @@ struct SystemEvent {
   const char* name;
   UINT message;
   WPARAM event;
+  DWORD_PTR handled;  // what the window answers when it takes the message
 };
 // On waking, Windows tells of the automatic resume first, then of the user's.
 constexpr SystemEvent events[]{
-    {"suspend", WM_POWERBROADCAST, PBT_APMSUSPEND},
-    {"resume", WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC},
-    {"resume", WM_POWERBROADCAST, PBT_APMRESUMESUSPEND},
-    {"devices", WM_DEVICECHANGE, DBT_DEVNODES_CHANGED},
-    {"logoff", WM_QUERYENDSESSION, 0},
+    {"suspend", WM_POWERBROADCAST, PBT_APMSUSPEND, TRUE},
+    {"resume", WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, TRUE},
+    {"resume", WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, TRUE},
+    {"devices", WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, TRUE},
+    {"logoff", WM_QUERYENDSESSION, 0, TRUE},
+    {"close", WM_CLOSE, 0, 0},
 };
 
 // The last word of the command line.
@@ -54,7 +57,7 @@ extern "C" void WINAPI SystemEventStart() {
     known = true;
     DWORD_PTR result = 0;
     taken = taken && SendMessageTimeoutA(window, e.message, e.event, 0, SMTO_NORMAL, 10000, &result) &&
-            result == TRUE;
+            result == e.handled;
   }
   ExitProcess(!known ? 2 : taken ? 0 : 1);
 }
