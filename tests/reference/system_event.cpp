@@ -1,8 +1,8 @@
 // Sends the running graph's window what Windows sends it when the machine
 // suspends or resumes, when devices change, or when the user logs off, which
-// nothing makes Wine send; and a user's close, where taskkill finds no process
-// (under qemu-user).
-// Started with one word: "suspend", "resume", "devices", "logoff" or "close".
+// nothing makes Wine send, nor for a move to a monitor of another scaling;
+// and a user's close, where taskkill finds no process (under qemu-user).
+// Started with one word: "suspend", "resume", "devices", "logoff", "close" or "dpi".
 // Exits with 0 when the window took every message as handled, 1 when there was
 // no window or it did not, 2 for a word it does not know.
 #include <windows.h>
