@@ -1,11 +1,10 @@
 """What Windows sends the window and Wine never does, sent by the SystemEvent
-test program, with real traffic through veth pairs as in test_real_traffic:
-a resume, and a stop of the process, in the middle of fast traffic (every
-byte is counted, and the stop shows as no burst), the write
-of the settings file at suspend (it outlives a program that is then killed),
-and a device change with Auto Adapt on (the program moves to a new adapter by
-itself and counts it exactly, also when the new adapter comes up only after a
-Refresh that listed nothing).
+test program, with real traffic through veth pairs as in test_real_traffic
+(which sends a resume amid fast traffic): the write of the settings file at
+suspend (it outlives a program that is then killed), and a device change
+with Auto Adapt on (the program moves to a new adapter by itself and counts
+it exactly, also when the new adapter comes up only after a Refresh that
+listed nothing).
 
 Needs root for the namespaces; without it the test reports itself skipped."""
 import os
@@ -38,29 +37,6 @@ class SystemEvents(TrafficTest):
         self.session.wait_window()
         time.sleep(SETTLE)
         return program
-
-    def resume(self):
-        self.assertEqual(self.session.system_event("resume"), 0)
-
-    def test_a_pause_is_no_burst_and_every_byte_counts_through_a_resume(self):
-        """TCP at 1 Gbit/s for 10 s, once with the process stopped for 6 s in the middle, once
-        with the resume message in the middle: the peak after the stop is the link's rate, not
-        the stop's bytes in one sample, and the totals are the kernel's count both times."""
-        saved = 0
-        for pause in (True, False):
-            before = self.network.received_bytes()
-            program = self.start()
-            window = self.session.wait_window()
-            link_rate = self.tcp("1G", 10, (lambda: self.stop(program, 6)) if pause else self.resume)
-            time.sleep(SETTLE)
-            if pause:
-                _, peak, _, _ = self.copied_readouts(window)
-                self.assertLess(peak, 1.5 * link_rate, (peak, link_rate))
-            self.session.close_program(program)
-            received = self.network.received_bytes() - before
-            total = saved_total(self.session.read_settings())
-            self.assertLess(abs((total - saved) * 1024 - received), received / 200, (pause, total - saved, received))
-            saved = total
 
     def test_suspend_writes_the_totals_a_killed_program_would_lose(self):
         program = self.start()  # a first start: no file until one is written
