@@ -4,9 +4,10 @@
 # with the mingw-w64 headers (ARM64), the help compiler, the host test tools,
 # 32- and 64-bit Wine with a virtual X display, and what makes and runs the
 # arm64 root for the ARM64 program's Wine (debootstrap, qemu-user-static with
-# binfmt-support). Installs only what is missing. The names are the unversioned ones (fp-utils, libclang-rt-dev:
-# those of the default Free Pascal and clang), so other Debian-based systems
-# that carry them likely work too; only Debian 12 has been tried.
+# binfmt-support). Installs only what is missing. The names are the
+# unversioned ones (fp-utils, libclang-rt-dev: those of the default Free Pascal
+# and clang), so other Debian-based systems that carry them likely work too;
+# only Debian 12 has been tried.
 set -euo pipefail
 
 sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
