@@ -50,6 +50,34 @@ void AddToTotal(u64 bytes, u32& totalKiB, u32& remainder) {
 // 32-bit counters wrap: the difference modulo 2^32 is right across one wrap.
 u64 RiseOf(u64 now, u64 before, bool wide) { return wide ? now - before : u32(now - before); }
 
+struct Rise {
+  u64 in, out;
+  u32 elapsed;  // ms since the baselines were read
+  bool valid;   // read from the same interface, and no 64-bit counter went down
+};
+
+// Takes a reading, made at readAt, as the new baselines and returns what rose
+// since the old ones. Another interface now at the selected position has
+// nothing to do with them, and a 64-bit counter that went down was started
+// again (a driver reset, a disable and enable): such a rise counts nothing.
+// 64-bit counters are exact: every valid rise is traffic for the totals, also
+// in the readings the graph leaves out (a warm-up, a change of interval).
+Rise TakeBaselines(u32 index, const CounterReading& now, DWORD readAt) {
+  bool valid = index == app.baselineInterface &&
+               !(now.wide && (now.in < app.prevInOctets || now.out < app.prevOutOctets));
+  Rise rise{RiseOf(now.in, app.prevInOctets, now.wide), RiseOf(now.out, app.prevOutOctets, now.wide),
+            readAt - app.baselineTick, valid};
+  app.prevInOctets = now.in;
+  app.prevOutOctets = now.out;
+  app.baselineInterface = index;
+  app.baselineTick = readAt;
+  if (valid && now.wide) {
+    AddToTotal(rise.in, app.totalRecvKiB, app.recvRemainder);
+    AddToTotal(rise.out, app.totalSentKiB, app.sentRemainder);
+  }
+  return rise;
+}
+
 // The graph's sample of what one direction's counter rose by over elapsed ms.
 // A reading late by more than half an interval (the process stopped or
 // starved, a standby without a power message, a save that waited) shows the
@@ -105,32 +133,15 @@ void CALLBACK SampleTick(HWND window, UINT, UINT_PTR, DWORD time) {
     app.rescanCountdown = 0;
   }
 
-  // Another interface now at the selected position has nothing to do with the
-  // baselines, and a 64-bit counter that went down was started again (a driver
-  // reset, a disable and enable): this reading only takes new baselines.
-  bool valid = selected->dwIndex == app.baselineInterface &&
-               !(now.wide && (now.in < app.prevInOctets || now.out < app.prevOutOctets));
-  u64 riseIn = RiseOf(now.in, app.prevInOctets, now.wide), riseOut = RiseOf(now.out, app.prevOutOctets, now.wide);
-  DWORD readAt = window ? time : GetTickCount();
-  u32 elapsed = readAt - app.baselineTick;
-  app.prevInOctets = now.in;
-  app.prevOutOctets = now.out;
-  app.baselineInterface = selected->dwIndex;
-  app.baselineTick = readAt;
-  // 64-bit counters are exact: every rise is traffic for the totals, also in
-  // the readings the graph leaves out (a warm-up, a change of interval).
-  if (valid && now.wide) {
-    AddToTotal(riseIn, app.totalRecvKiB, app.recvRemainder);
-    AddToTotal(riseOut, app.totalSentKiB, app.sentRemainder);
-  }
+  Rise rise = TakeBaselines(selected->dwIndex, now, window ? time : GetTickCount());
   if (!window) return;
-  if (++app.sampleCounter <= LAST_WARM_UP_COUNT || !valid) return;
+  if (++app.sampleCounter <= LAST_WARM_UP_COUNT || !rise.valid) return;
 
   if ((app.optionFlags & (OPT_TOPMOST | OPT_FORCE)) == (OPT_TOPMOST | OPT_FORCE) && !(app.modeFlags & MODE_ACTIVE))
     CheckCovered(window, time);
   u32 limit = interval << (now.wide ? WIDE_LIMIT_SHIFT : NARROW_LIMIT_SHIFT);
-  u32 recv = SampleRise(riseIn, now.wide, elapsed, limit, NEWEST_RECV, app.totalRecvKiB, app.recvRemainder);
-  u32 sent = SampleRise(riseOut, now.wide, elapsed, limit, NEWEST_SENT, app.totalSentKiB, app.sentRemainder);
+  u32 recv = SampleRise(rise.in, now.wide, rise.elapsed, limit, NEWEST_RECV, app.totalRecvKiB, app.recvRemainder);
+  u32 sent = SampleRise(rise.out, now.wide, rise.elapsed, limit, NEWEST_SENT, app.totalSentKiB, app.sentRemainder);
   AppendToHistory(recv, sent);
   PaintAll(PAINT_TICK);
 }
