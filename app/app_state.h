@@ -50,6 +50,10 @@ constexpr u32 CUSTOM_COLOR_COUNT = 16;
 constexpr u32 HISTORY_LENGTH = 96;             // samples kept per direction
 constexpr u32 SENT_BASE = HISTORY_LENGTH;      // history[SENT_BASE + i] is the sent twin of history[i]
 constexpr u32 NO_ADAPTER = 127;                // adapterSlot when nothing is selected
+// adapterType while the adapter watched is the one the internet's route leaves
+// by: no interface has this type, so a program that does not follow the route
+// finds no adapter of it.
+constexpr u32 INTERNET_TYPE = 0xFFFFFFFF;
 constexpr u32 WARM_UP_START = 7;               // sampleCounter: the next reading only takes baselines
 constexpr u32 LAST_WARM_UP_COUNT = 8;          // sampleCounter: readings up to this one take no sample
 constexpr u32 READOUT_TEXT_SIZE = 96;
@@ -134,6 +138,8 @@ struct AppState : SettingsImage {
   u32 recvRemainder = 0;  // bytes below one KiB not yet in totalRecvKiB
   u32 sentRemainder = 0;
   u32 rescanCountdown = 0;
+  u32 routeWait = 0;      // ticks since the internet's route was last looked at
+  u32 unlistedRoute = 0;  // an interface the route named that a rescan did not find
   u32 totalsInFile[2]{};  // totalRecvKiB and totalSentKiB as last read or written
   // Set once the user has been told that the settings file cannot be written,
   // or once Windows ends the session, when no message box may hold it up.

@@ -1,6 +1,7 @@
 #include "measure/adapters.h"
 
 #include "app/app_state.h"
+#include "measure/internet_route.h"
 #include "measure/sampler.h"
 #include "res/resource.h"
 #include "ui/main_window.h"
@@ -9,7 +10,7 @@ namespace {
 
 constexpr u32 IF_ROW_SIZE = sizeof(MIB_IFROW);
 constexpr u32 IF_TABLE_HEADER_SIZE = 4;
-constexpr u32 FIRST_ADAPTER_ITEM = 2;  // after the refresh item and the separator
+constexpr u32 FIRST_ADAPTER_ITEM = 3;  // after the refresh item, Internet and the separator
 constexpr u32 MENU_TEXT_SIZE = 64;
 
 // adapterSlot holds the selected row's position in its low 16 bits and, in
@@ -17,8 +18,11 @@ constexpr u32 MENU_TEXT_SIZE = 64;
 // interface index and so the position change with a reboot or when adapters
 // come and go, the identity does not. 127 alone means no adapter. Files
 // of older programs hold no check, and the row at position 127 as 0x8000007F;
-// those programs take a slot with a check for a row past their table.
+// those programs take a slot with a check for a row past their table. A pick
+// whose adapter is not in the table keeps its check at MISSING_POSITION, so
+// that it is found again when the adapter comes back.
 constexpr u32 POSITION_MASK = 0xFFFF;
+constexpr u32 MISSING_POSITION = POSITION_MASK;
 constexpr u32 CHECK_SHIFT = 16;
 constexpr u32 CHECK_RANGE = 0x7FFF;
 constexpr u32 FNV_OFFSET_BASIS = 2166136261u;
@@ -64,9 +68,10 @@ Listing ListingOf(const MIB_IFROW& row, u32 all) {
 
 u32 StoredCheck() { return app.adapterSlot >> CHECK_SHIFT & CHECK_RANGE; }
 
+// While the internet's route is followed, adapterType stays the mark of it.
 void StoreSelection(u32 row, const MIB_IFROW& selected) {
   app.adapterSlot = AdapterCheck(selected) << CHECK_SHIFT | row;
-  app.adapterType = selected.dwType;
+  if (!FollowingInternet()) app.adapterType = selected.dwType;
 }
 
 // The 32-bit FNV-1a hash of some text, folded into 1 to 0x7FFF.
@@ -83,7 +88,8 @@ u32 DescriptionCheck(const MIB_IFROW& row) { return CheckOf(row.bDescr, Descript
 // has one; a check of the description, as earlier programs took it, is its
 // adapter's too, and gives way to the GUID's once found.
 bool IsStoredAdapter(const MIB_IFROW& row, u32 check) {
-  return row.dwType == app.adapterType && (!check || AdapterCheck(row) == check || DescriptionCheck(row) == check);
+  return (FollowingInternet() || row.dwType == app.adapterType) &&
+         (!check || AdapterCheck(row) == check || DescriptionCheck(row) == check);
 }
 
 void RestartSampling() {
@@ -92,11 +98,27 @@ void RestartSampling() {
 }
 
 // Nothing is watched: the graph goes flat at zero, Max and Ave with it, and
-// what an adapter counts until one is picked again is not traffic to count.
-void DropSelection() {
-  app.adapterSlot = NO_ADAPTER;
+// what an adapter counts until one is watched again is not traffic to count.
+// A pick whose adapter is gone keeps its check, to be looked for again.
+void DropSelection(u32 check) {
+  app.adapterSlot = check ? check << CHECK_SHIFT | MISSING_POSITION : NO_ADAPTER;
   app.baselineInterface = 0;
   ClearHistory();
+}
+
+// The row of the interface with this index, or NO_ROW.
+u32 RowOfInterface(const MIB_IFTABLE& table, DWORD index) {
+  for (u32 i = 0; index && i < table.dwNumEntries; ++i)
+    if (table.table[i].dwIndex == index) return i;
+  return NO_ROW;
+}
+
+// Watches the interface with this index while the internet's route is followed.
+bool FollowInterface(const MIB_IFTABLE& table, DWORD index) {
+  u32 row = RowOfInterface(table, index);
+  if (row == NO_ROW) return false;
+  StoreSelection(row, table.table[row]);
+  return true;
 }
 
 // Gives up the held table and its menu items.
@@ -148,17 +170,20 @@ u32 ListRows(MIB_IFTABLE* table, u32 all, u32& lastListed) {
 // selection without a check (from an older file) is kept by position and type
 // alone, as it always was, and takes that row's check. A moved selection goes
 // on sampling when it is the interface the sampler reads; it is dropped, and
-// the graph goes flat, when no row or more than one is its adapter.
+// the graph goes flat, when no row or more than one is its adapter. While the
+// internet's route is followed, the route's interface comes first, and the
+// graph goes on through a move: the sampler takes new baselines.
 void FindSelection(const MIB_IFTABLE& table) {
-  u32 row = SelectedRow();
-  if (row == NO_ROW) return;
+  if (FollowingInternet() && FollowInterface(table, InternetInterface())) return;
+  if (app.adapterSlot == NO_ADAPTER) return;
+  u32 row = app.adapterSlot & POSITION_MASK;
   u32 check = StoredCheck(), found = NO_ROW, matches = 0;
   if (row < table.dwNumEntries && IsStoredAdapter(table.table[row], check)) return StoreSelection(row, table.table[row]);
   for (u32 i = 0; check && i < table.dwNumEntries; ++i)
     if (IsStoredAdapter(table.table[i], check)) found = i, ++matches;
-  if (matches != 1) return DropSelection();
+  if (matches != 1) return DropSelection(matches ? 0 : check);
   StoreSelection(found, table.table[found]);
-  if (table.table[found].dwIndex != app.baselineInterface) RestartSampling();
+  if (table.table[found].dwIndex != app.baselineInterface && !FollowingInternet()) RestartSampling();
 }
 
 void WriteRefreshLabel(u32 listed, u32 rows) {
@@ -193,8 +218,11 @@ u32 OfferedAdapterCount() {
   MIB_IFTABLE* table = size ? ReadTable(size) : nullptr;
   if (!table) return 0;
   u32 offered = 0;
-  for (u32 i = 0; i < table->dwNumEntries; ++i)
-    offered += GetIfEntry(&table->table[i]) == 0 && ListingOf(table->table[i], 0) == LISTED;
+  bool missing = SelectionMissing();
+  for (u32 i = 0; i < table->dwNumEntries; ++i) {
+    MIB_IFROW& row = table->table[i];
+    if (GetIfEntry(&row) == 0) offered += missing ? IsStoredAdapter(row, StoredCheck()) : ListingOf(row, 0) == LISTED;
+  }
   GlobalFree(table);
   return offered;
 }
@@ -210,22 +238,47 @@ u32 ScanAdapters(u32 all) {
       listed = ListRows(table, all, lastListed);
       app.ifTable = table;
       FindSelection(*table);
-      if (!all && listed == 1) MainWndProc(nullptr, UM_COMMAND, IDM_ADAPTER_BASE + lastListed, 0);
+      // A pick would end following the internet.
+      if (!all && listed == 1 && !FollowingInternet())
+        MainWndProc(nullptr, UM_COMMAND, IDM_ADAPTER_BASE + lastListed, 0);
     }
   }
   WriteRefreshLabel(listed, rows);
   return (rows << 16) + listed;
 }
 
-u32 SelectedRow() { return app.adapterSlot == NO_ADAPTER ? NO_ROW : app.adapterSlot & POSITION_MASK; }
+u32 SelectedRow() {
+  u32 position = app.adapterSlot & POSITION_MASK;
+  return app.adapterSlot == NO_ADAPTER || position == MISSING_POSITION ? NO_ROW : position;
+}
 
+bool SelectionMissing() { return (app.adapterSlot & POSITION_MASK) == MISSING_POSITION; }
+
+bool FollowingInternet() { return app.adapterType == INTERNET_TYPE; }
+
+// Choosing the selected adapter again is the same selection: so is
+// choosing Internet while it is followed.
 void SelectAdapter(u32 row, u32 modifier) {
   if (!app.ifTable || row >= app.ifTable->dwNumEntries) return;
   const MIB_IFROW& selected = app.ifTable->table[row];
-  if (SelectedRow() == row && app.adapterType == selected.dwType) {
-    if (!modifier) return;
-  } else {
-    StoreSelection(row, selected);
-  }
+  if (SelectedRow() == row && app.adapterType == selected.dwType && !modifier) return;
+  app.adapterType = selected.dwType;
+  StoreSelection(row, selected);
   RestartSampling();
+}
+
+void FollowInternet(u32 modifier) {
+  if (FollowingInternet() && !modifier) return;
+  app.adapterType = INTERNET_TYPE;
+  LookAtRouteNow();
+  RestartSampling();
+}
+
+void FollowRoute(DWORD index) {
+  if (app.ifTable && FollowInterface(*app.ifTable, index)) return;
+  // A route through an interface the table lacks: a new one (a VPN that
+  // started, a phone's tethering) is worth one rescan, which follows it.
+  if (index == app.unlistedRoute) return;
+  app.unlistedRoute = index;
+  ScanAdapters(0);
 }

@@ -5,12 +5,16 @@
 #include "display/painter.h"
 #include "measure/adapters.h"
 #include "measure/interface_counters.h"
+#include "measure/internet_route.h"
 #include "ui/placement.h"
 
 namespace {
 
 constexpr u32 RESCAN_WAIT_MS = 4100;  // a device change settles before the adapters are rescanned
 constexpr u32 RESCAN_COUNT_MASK = 0xFF;
+// The internet's route is looked at every couple of seconds: Windows tells of
+// no change that every system sends, and a look is a routing question, no packet.
+constexpr u32 ROUTE_POLL_MS = 2000;
 // The largest sample the graph takes is interval × 2^shift bytes. Above 2^19
 // bytes per millisecond a 32-bit counter's difference is a glitch (a counter
 // that started again looks like a huge wrapped one). 64-bit counters never
@@ -30,15 +34,19 @@ MIB_IFROW* SelectedIfRow() {
 
 // A rescan that lists nothing is tried again after the next wait, unless the
 // selected adapter is operational: a loopback or tunnel picked from the full
-// list is never listed, and retrying would keep it from being sampled. A retry
-// rebuilds the submenu only once an adapter is offered: the user may have the
-// list open, or the full one asked for with the right button.
+// list is never listed, and retrying would keep it from being sampled. A pick
+// whose adapter is gone is looked for after every wait, whatever is listed.
+// While a pick is not measured, the graph shows nothing. A retry rebuilds the
+// submenu only once an adapter is offered, or the pick is back: the user may
+// have the list open, or the full one asked for with the right button.
 void Rescan() {
   bool quiet = (app.rescanCountdown & RESCAN_RETRY) && !OfferedAdapterCount();
   u32 listed = quiet ? 0 : ScanAdapters(0) & 0xFF;
   MIB_IFROW* selected = SelectedIfRow();
   bool measuring = selected && selected->dwOperStatus == MIB_IF_OPER_STATUS_OPERATIONAL;
-  app.rescanCountdown = (listed || measuring) ? 0 : RESCAN_RETRY | RESCAN_PENDING;
+  bool done = measuring || (listed && !SelectionMissing());
+  u32 lost = app.adapterSlot != NO_ADAPTER ? RESCAN_LOST : 0;
+  app.rescanCountdown = done ? 0 : lost | RESCAN_RETRY | RESCAN_PENDING;
 }
 
 void AddToTotal(u64 bytes, u32& totalKiB, u32& remainder) {
@@ -102,40 +110,44 @@ void AppendToHistory(u32 recv, u32 sent) {
   app.history[NEWEST_SENT] = sent;
 }
 
-}  // namespace
-
-void CALLBACK SampleTick(HWND window, UINT, UINT_PTR, DWORD time) {
+// Reads the selected adapter and samples it; returns whether the pick could
+// not be measured this tick (it cannot be read, or is gone or down while it is
+// looked for), so that the graph shows nothing for it.
+bool MeasureTick(HWND window, DWORD time) {
   u32 interval = app.settings[SET_INTERVAL];
   if (app.rescanCountdown && (app.rescanCountdown & RESCAN_COUNT_MASK) * interval < RESCAN_WAIT_MS) {
     ++app.rescanCountdown;
-    return;
+    return app.rescanCountdown & RESCAN_LOST;
   }
   MIB_IFROW* selected = SelectedIfRow();
   if (!selected) {
-    // A failed scan leaves no table, and no selection to read: only a
-    // pending rescan can bring an adapter back.
-    if (app.rescanCountdown) Rescan();
-    return;
+    // A failed scan leaves no table, and a gone adapter no row to read: a
+    // rescan after each wait is the way back.
+    bool lost = !app.ifTable || SelectionMissing();
+    if (app.rescanCountdown || lost) Rescan();
+    return lost && app.adapterSlot != NO_ADAPTER;
   }
   CounterReading now;
-  if (!ReadCounters(*selected, now)) {
-    // The adapter went away (unplugged, undocked, a VPN ended): it is looked
-    // for again after the wait a device change gets, whatever Auto Adapt says.
-    if (app.rescanCountdown)
-      Rescan();
-    else
-      app.rescanCountdown = RESCAN_PENDING;
-    return;
-  }
+  bool read = ReadCounters(*selected, now);
   if (app.rescanCountdown) {
-    if ((app.rescanCountdown & RESCAN_RETRY) || selected->dwOperStatus != MIB_IF_OPER_STATUS_OPERATIONAL)
-      return Rescan();
+    bool up = read && selected->dwOperStatus == MIB_IF_OPER_STATUS_OPERATIONAL;
+    if ((app.rescanCountdown & RESCAN_RETRY) || !up) {
+      Rescan();
+      return !up;
+    }
     app.rescanCountdown = 0;
+  } else if (!read) {
+    // The adapter went away (unplugged, undocked, a VPN ended) or its driver is
+    // in trouble: it is looked for again after the wait a device change gets,
+    // whatever Auto Adapt says, and the route at once.
+    app.rescanCountdown = RESCAN_LOST | RESCAN_PENDING;
+    LookAtRouteNow();
+    return true;
   }
 
   Rise rise = TakeBaselines(selected->dwIndex, now, window ? time : GetTickCount());
-  if (!window) return;
-  if (++app.sampleCounter <= LAST_WARM_UP_COUNT || !rise.valid) return;
+  if (!window) return false;
+  if (++app.sampleCounter <= LAST_WARM_UP_COUNT || !rise.valid) return false;
 
   if ((app.optionFlags & (OPT_TOPMOST | OPT_FORCE)) == (OPT_TOPMOST | OPT_FORCE) && !(app.modeFlags & MODE_ACTIVE))
     CheckCovered(window, time);
@@ -144,7 +156,42 @@ void CALLBACK SampleTick(HWND window, UINT, UINT_PTR, DWORD time) {
   u32 sent = SampleRise(rise.out, now.wide, rise.elapsed, limit, NEWEST_SENT, app.totalSentKiB, app.sentRemainder);
   AppendToHistory(recv, sent);
   PaintAll(PAINT_TICK);
+  return false;
 }
+
+// Every couple of seconds, and at once when asked: the interface that now
+// carries the internet's route is watched from here on. It takes its
+// baselines at once, so the next tick is its first sample and the totals go
+// on with it; the last one's bytes were taken by this tick's reading. With no
+// route, the interface last followed stays watched.
+void FollowInternetRoute(DWORD time) {
+  if (++app.routeWait * app.settings[SET_INTERVAL] < ROUTE_POLL_MS) return;
+  app.routeWait = 0;
+  DWORD index = InternetInterface();
+  MIB_IFROW* watched = SelectedIfRow();
+  if (!index || (watched && watched->dwIndex == index)) return;
+  FollowRoute(index);
+  watched = SelectedIfRow();
+  CounterReading now;
+  if (!watched || watched->dwIndex != index || !ReadCounters(*watched, now)) return;
+  TakeBaselines(index, now, time);
+  app.rescanCountdown = 0;
+}
+
+}  // namespace
+
+void CALLBACK SampleTick(HWND window, UINT, UINT_PTR, DWORD time) {
+  bool lost = MeasureTick(window, time);
+  if (!window) return;
+  // As a pulled cable shows: both directions at zero, the totals untouched.
+  if (lost) {
+    AppendToHistory(0, 0);
+    PaintAll(PAINT_TICK);
+  }
+  if (FollowingInternet()) FollowInternetRoute(time);
+}
+
+void LookAtRouteNow() { app.routeWait = ROUTE_POLL_MS; }
 
 void ChangeInterval(HWND window, u32 oldInterval) {
   u32 interval = app.settings[SET_INTERVAL];

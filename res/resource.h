@@ -33,6 +33,7 @@
 #define IDM_COLOR_AVERAGE 33305
 #define IDM_VERSION 33311
 #define IDM_EXIT 33312
+#define IDM_INTERNET 33326
 #define IDM_REFRESH 33327
 // Adapter items: IDM_ADAPTER_BASE + the row's position in the interface table.
 #define IDM_ADAPTER_BASE 33328

@@ -152,6 +152,11 @@ bool ChooseAdapter(HWND, u32 id, u32 modifier) {
   return true;
 }
 
+bool ChooseInternet(HWND, u32, u32 modifier) {
+  FollowInternet(modifier);
+  return true;
+}
+
 struct CommandRange {
   u32 first, last;
   CommandHandler run;
@@ -169,6 +174,7 @@ constexpr CommandRange commandTable[]{
     {IDM_VERSION, IDM_VERSION, ShowVersion},
     {IDM_EXIT, IDM_EXIT, Exit},
     {IDM_REFRESH, IDM_REFRESH, Refresh},
+    {IDM_INTERNET, IDM_INTERNET, ChooseInternet},
     {IDM_ADAPTER_BASE, 0xFFFFFFFF, ChooseAdapter},
 };
 

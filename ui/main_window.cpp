@@ -88,9 +88,15 @@ void OnPowerBroadcast(WPARAM event) {
   if (event == PBT_APMSUSPEND || event == PBT_APMRESUMEAUTOMATIC) app.sampleCounter = WARM_UP_AFTER_POWER;
 }
 
-// A device change starts the automatic rescan, or cancels one when the option is off.
+// A device change starts the automatic rescan, or cancels a pending one when
+// the option is off; a search for an adapter that could not be read goes on,
+// its wait started again. The internet's route may have moved with it.
 void OnDeviceChange(WPARAM event) {
-  if (event == DBT_DEVNODES_CHANGED) app.rescanCountdown = (app.optionFlags & OPT_AUTO_ADAPT) ? RESCAN_PENDING : 0;
+  if (event != DBT_DEVNODES_CHANGED) return;
+  u32 search = app.rescanCountdown & (RESCAN_RETRY | RESCAN_LOST);
+  app.rescanCountdown = (search || (app.optionFlags & OPT_AUTO_ADAPT)) ? search | RESCAN_PENDING : 0;
+  app.unlistedRoute = 0;
+  LookAtRouteNow();
 }
 
 // Windows is ending the session: no message box may hold it up, and the

@@ -24,8 +24,9 @@ void RefreshMainPopup(HWND window) {
   bool edge = app.optionFlags & (OPT_EDGE_VERT | OPT_EDGE_HORI);
   CheckMenuRadioItem(app.mainPopup, EDGE_ITEM_POSITION, EDGE_ITEM_POSITION,
                      edge ? EDGE_ITEM_POSITION : OUTSIDE_EDGE_ITEM, MF_BYPOSITION);
+  CheckMenuItem(app.mainPopup, IDM_INTERNET, MF_BYCOMMAND | (FollowingInternet() ? MF_CHECKED : MF_UNCHECKED));
   if (!app.ifTable) return;
-  u32 row = SelectedRow();
+  u32 row = SelectedRow();  // while the internet is followed: the adapter it goes through
   UINT marked = row == NO_ROW ? IDM_REFRESH : IDM_ADAPTER_BASE + row;  // no adapter: no mark
   CheckMenuRadioItem(app.mainPopup, IDM_ADAPTER_BASE, IDM_ADAPTER_BASE - 1 + app.ifTable->dwNumEntries, marked,
                      MF_BYCOMMAND);

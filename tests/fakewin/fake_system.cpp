@@ -18,6 +18,8 @@ int ifEntryCalls = 0;
 int ifTableCalls = 0;
 bool offerGetIfEntry2 = true;
 std::map<DWORD, std::pair<uint32_t, uint32_t>> highOctets;  // by interface index: the counters' high words
+DWORD bestInterface[2]{};  // IPv4, IPv6
+int bestInterfaceCalls = 0;
 
 struct Block {
   std::unique_ptr<uint8_t[]> bytes;
@@ -97,6 +99,12 @@ static DWORD WINAPI FakeGetIfEntry2(MIB_IF_ROW2* row) {
   return NO_ERROR;
 }
 
+DWORD GetBestInterfaceEx(sockaddr* destination, DWORD* index) {
+  ++bestInterfaceCalls;
+  *index = bestInterface[destination->sa_family == AF_INET6];
+  return *index ? NO_ERROR : ERROR_FILE_NOT_FOUND;
+}
+
 HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) {
   Block block{std::make_unique<uint8_t[]>(bytes ? bytes : 1), bytes};
   HGLOBAL handle = (flags & GMEM_MOVEABLE) ? reinterpret_cast<HGLOBAL>(nextMoveable += 0x10) : block.bytes.get();
@@ -154,6 +162,8 @@ void ResetSystem() {
   ifEntryCalls = ifTableCalls = 0;
   offerGetIfEntry2 = true;
   highOctets.clear();
+  bestInterface[0] = bestInterface[1] = 0;
+  bestInterfaceCalls = 0;
   blocks.clear();
   localTime = {2026, 12, 1, 7, 9, 30, 0, 0};
   failTimeConversion = false;
@@ -192,6 +202,11 @@ void SetOctets(MIB_IFROW& row, uint64_t in, uint64_t out) {
   row.dwOutOctets = DWORD(out);
   highOctets[row.dwIndex] = {uint32_t(in >> 32), uint32_t(out >> 32)};
 }
+void SetBestInterface(DWORD ipv4, DWORD ipv6) {
+  bestInterface[0] = ipv4;
+  bestInterface[1] = ipv6;
+}
+int BestInterfaceCalls() { return bestInterfaceCalls; }
 int GetIfEntryCalls() { return ifEntryCalls; }
 int GetIfTableCalls() { return ifTableCalls; }
 int LiveGlobalBlocks() { return int(blocks.size()); }

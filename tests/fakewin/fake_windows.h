@@ -168,6 +168,38 @@ struct MIB_IF_ROW2 {
 constexpr ULONG IfOperStatusUp = 1;
 constexpr ULONG IfOperStatusDown = 2;
 
+// Socket addresses as Windows lays them out.
+using USHORT = uint16_t;
+constexpr USHORT AF_INET = 2;
+constexpr USHORT AF_INET6 = 23;
+struct sockaddr {
+  USHORT sa_family;
+  char sa_data[14];
+};
+struct SOCKADDR_IN {
+  USHORT sin_family, sin_port;
+  struct {
+    union {
+      struct {
+        BYTE s_b1, s_b2, s_b3, s_b4;
+      } S_un_b;
+    } S_un;
+  } sin_addr;
+  char sin_zero[8];
+};
+struct SOCKADDR_IN6 {
+  USHORT sin6_family, sin6_port;
+  ULONG sin6_flowinfo;
+  struct {
+    union {
+      BYTE Byte[16];
+    } u;
+  } sin6_addr;
+  ULONG sin6_scope_id;
+};
+static_assert(sizeof(SOCKADDR_IN) == 16 && sizeof(SOCKADDR_IN6) == 28);
+DWORD GetBestInterfaceEx(sockaddr* destination, DWORD* index);
+
 // ---- Global memory ----
 constexpr UINT GMEM_FIXED = 0;
 constexpr UINT GMEM_MOVEABLE = 2;
@@ -765,6 +797,10 @@ void OfferGetIfEntry2(bool offer);
 // An interface's counters as GetIfEntry2 reads them; GetIfEntry's are their low 32 bits.
 void SetOctets(MIB_IFROW& row, uint64_t in, uint64_t out);
 int LiveGlobalBlocks();
+// The interface GetBestInterfaceEx names for an IPv4 and an IPv6 address (0:
+// it fails, as with no route), and the calls made.
+void SetBestInterface(DWORD ipv4, DWORD ipv6 = 0);
+int BestInterfaceCalls();
 
 // ---- Local time ----
 void SetLocalTime(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second);

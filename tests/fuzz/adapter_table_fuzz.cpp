@@ -256,7 +256,7 @@ void StartRun() {
   fakewin::ClearGdiCalls();
   app = AppState{};
   app.menuBar = menus[0], app.mainPopup = menus[1], app.adapterMenu = menus[2], app.settingMenu = menus[3];
-  while (RemoveMenu(app.adapterMenu, 2, MF_BYPOSITION)) {
+  while (RemoveMenu(app.adapterMenu, 3, MF_BYPOSITION)) {
   }
 }
 

@@ -94,7 +94,11 @@ TEST_F(AdaptersTest, StoredSelectionFindsItsAdapterWhereverItIs) {
   SelectAdapter(2, 0);
   const uint32_t wifi = app.adapterSlot & ~0xFFFFu;  // Wi-Fi's check, without its position
   const uint32_t described = AdapterCheck(unnamed) << 16;  // as earlier programs took it
-  ASSERT_NE(wifi, 0u);
+  // The check is in users' files: pinned, with its GUID's last character telling two apart.
+  ASSERT_EQ(wifi, 0x4634u << 16);
+  MIB_IFROW twin = unnamed;
+  fakewin::NameInterface(twin, "\\DEVICE\\TCPIP_{5F0A2C31-7B4E-4D2A-9C11-3E8F0D6A7B22}");
+  ASSERT_EQ(AdapterCheck(twin), 0x50EDu);
   ASSERT_NE(wifi, described);
   struct {
     uint32_t slot, type, after, baseline, counter;
@@ -105,8 +109,8 @@ TEST_F(AdaptersTest, StoredSelectionFindsItsAdapterWhereverItIs) {
                {wifi | 2, 6, 2, 9, 40}, {wifi | 1, 6, 2, 9, 40}, {wifi, 6, 2, 0, WARM_UP_START},
                // Its check but another type; the right type at its position but another adapter.
                {wifi | 1, 71, NO_ROW, 9, 40}, {0x12340000 | 1, 6, NO_ROW, 9, 40},
-               // The check of its description, from an earlier program, moved.
-               {described | 1, 6, 2, 9, 40}};
+               // The check of its description, from an earlier program, moved or in place.
+               {described | 1, 6, 2, 9, 40}, {described | 2, 6, 2, 9, 40}};
   for (auto& c : cases) {
     app.adapterSlot = c.slot;
     app.adapterType = c.type;

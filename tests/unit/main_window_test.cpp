@@ -132,12 +132,16 @@ TEST_F(MainWindowTest, PowerAndDeviceNotifications) {
   app.rescanCountdown = 3;
   EXPECT_EQ(Send(WM_DEVICECHANGE, 0x8000), 1);
   EXPECT_EQ(app.rescanCountdown, 3u);
-  Send(WM_DEVICECHANGE, DBT_DEVNODES_CHANGED);  // option clear: cancels the pending rescan
-  EXPECT_EQ(app.rescanCountdown, 0u);
-  app.optionFlags |= OPT_AUTO_ADAPT;
-  app.rescanCountdown = 0x103;
-  Send(WM_DEVICECHANGE, DBT_DEVNODES_CHANGED);
-  EXPECT_EQ(app.rescanCountdown, RESCAN_PENDING);
+  // Option clear: a pending rescan is cancelled, a search for a lost adapter waits again.
+  struct {
+    uint32_t options, before, after;
+  } cases[] = {{0, 3, 0}, {0, 0x304, 0x301}, {0, 0x203, 0x201}, {OPT_AUTO_ADAPT, 3, 1}, {OPT_AUTO_ADAPT, 0x103, 0x101}};
+  for (auto& c : cases) {
+    app.optionFlags = c.options;
+    app.rescanCountdown = c.before;
+    Send(WM_DEVICECHANGE, DBT_DEVNODES_CHANGED);
+    EXPECT_EQ(app.rescanCountdown, c.after) << std::hex << c.before;
+  }
 }
 
 TEST_F(MainWindowTest, CloseSavesTheSettingsAndEndsTheLoop) {

@@ -3,6 +3,7 @@
 #include "measure/adapters.h"
 #include "measure/interface_counters.h"
 #include "test_support.h"
+#include "ui/main_window.h"
 
 namespace {
 
@@ -22,10 +23,12 @@ class SamplerTest : public ProgramTest {
     fakewin::OfferGetIfEntry2(false);
     FindWideCounters();
   }
-  // One timer tick after the adapter's counters reached these readings.
-  void Tick(uint64_t in, uint64_t out, DWORD time = 0) {
+  // One timer tick, elapsed ms (an interval unless given) after the last,
+  // after the adapter's counters reached these readings.
+  void Tick(uint64_t in, uint64_t out, DWORD elapsed = 0) {
     Counters(in, out);
-    SampleTick(window, WM_TIMER, SAMPLE_TIMER_ID, time);
+    fakewin::SetTick(clock += elapsed ? elapsed : app.settings[SET_INTERVAL]);
+    SampleTick(window, WM_TIMER, SAMPLE_TIMER_ID, clock);
   }
   void Counters(uint64_t in, uint64_t out) { fakewin::SetOctets(fakewin::Interfaces()[1], in, out); }
   // Takes the warm-up and the baselines so that the next tick is a sample.
@@ -34,6 +37,7 @@ class SamplerTest : public ProgramTest {
     Tick(in, out);
   }
   HWND window;
+  DWORD clock = 0xFFFFF000;  // far from 0, and about to wrap
 };
 
 TEST_F(SamplerTest, WorkedSequenceOfFourTicks) {
@@ -189,20 +193,103 @@ TEST_F(SamplerTest, ATickReadsOneRowAndAllocatesNothing) {
   EXPECT_EQ(fakewin::LiveGdiObjects(), objects);
 }
 
-TEST_F(SamplerTest, AnAdapterThatCannotBeReadIsLookedForAgain) {
+TEST_F(SamplerTest, AnAdapterThatCannotBeReadIsLookedForAgainAndDrawsNothingMeanwhile) {
   for (bool narrow : {true, false}) {
     if (narrow) Narrow();
     Warm(1000, 0);
+    Tick(1500, 0);
     fakewin::Interfaces()[1].dwIndex = 5;  // gone, and back under another index
     Tick(2000, 0);
-    EXPECT_EQ(app.rescanCountdown, RESCAN_PENDING) << "without Auto Adapt: " << narrow;
+    EXPECT_EQ(app.rescanCountdown, RESCAN_LOST | RESCAN_PENDING) << "without Auto Adapt: " << narrow;
+    EXPECT_EQ(app.history[95], 0u) << narrow;  // as a pulled cable shows
     for (int i = 0; i < 5; ++i) Tick(3000, 0);  // the wait, then the rescan
     EXPECT_EQ(app.ifTable->table[1].dwIndex, 5u) << narrow;
+    EXPECT_EQ(app.history[89], 500u) << "six ticks showed nothing: " << narrow;
     Tick(3000, 0);  // new baselines
     Tick(4000, 0);
     EXPECT_EQ(app.history[95], 1000u) << narrow;
     NextCase();
   }
+  // Reads that keep failing while the row stays: zeros on every tick, one
+  // table read per wait; then the same interface's rise, at its rate, no burst.
+  Warm(1000, 0);
+  fakewin::FailIfEntry(2, true);
+  int tables = fakewin::GetIfTableCalls();
+  for (int i = 0; i < 12; ++i) Tick(1000 + 512 * i, 0);
+  EXPECT_LE(fakewin::GetIfTableCalls() - tables, 4);  // two rescans: a size query and a read each
+  EXPECT_EQ(app.history[95] + app.history[84], 0u);
+  fakewin::FailIfEntry(2, false);
+  for (int i = 0; i < 6; ++i) Tick(13 * 1024, 0);
+  EXPECT_EQ(app.totalRecvKiB, 12u);
+  EXPECT_EQ(app.history[90], 947u);  // 12,312 bytes over 13 s
+
+  // The only adapter offered, gone from the table and plugged in again with
+  // Auto Adapt off: found by its check within about 5 s, its rise while gone not counted.
+  MIB_IFROW eth = fakewin::Interfaces()[1];
+  fakewin::NameInterface(eth, "\\DEVICE\\TCPIP_{5F0A2C31-7B4E-4D2A-9C11-3E8F0D6A7B21}");
+  fakewin::SetInterfaces({fakewin::Interfaces()[0], eth});
+  ScanAdapters(0);
+  Warm(0, 0);
+  app.totalRecvKiB = app.recvRemainder = 0;
+  fakewin::Interfaces()[1] = fakewin::MakeInterface(9, 6, false, "other");
+  for (int i = 0; i < 7; ++i) Tick(0, 0);
+  EXPECT_EQ(SelectedRow(), NO_ROW);
+  fakewin::Interfaces()[1] = eth;
+  fakewin::Interfaces()[1].dwOperStatus = 2;  // back, but down at first
+  MainWndProc(window, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
+  for (int i = 0; i < 5; ++i) Tick(7000, 0);
+  EXPECT_EQ(SelectedRow(), 1u);
+  EXPECT_NE(app.rescanCountdown, 0u);  // still looked for while it is down
+  fakewin::Interfaces()[1].dwOperStatus = MIB_IF_OPER_STATUS_OPERATIONAL;
+  for (int i = 0; i < 7; ++i) Tick(8000, 0);
+  EXPECT_EQ(app.rescanCountdown, 0u);
+  EXPECT_EQ(app.totalRecvKiB + app.recvRemainder, 0u);
+  Tick(9024, 0);
+  EXPECT_EQ(app.history[95], 1024u);
+}
+
+TEST_F(SamplerTest, InternetFollowsTheRouteWithTheTotalsThroughEverySwitch) {
+  fakewin::Interfaces().push_back(fakewin::MakeInterface(3, 71, true, "wlan"));
+  ScanAdapters(0);  // two offered: eth stays picked
+  auto wlan = [](uint64_t in) { fakewin::SetOctets(fakewin::Interfaces()[2], in, 0); };
+  fakewin::SetBestInterface(3);
+  Warm(100, 0);
+  FollowInternet(0);
+  EXPECT_EQ(app.sampleCounter, WARM_UP_START);  // a new choice, as a pick is
+  wlan(1000);
+  Tick(100, 0);  // eth's warm-up reading, then the route's interface takes its baselines
+  EXPECT_EQ(SelectedRow(), 2u);
+  int looks = fakewin::BestInterfaceCalls();
+  for (int i = 1; i <= 6; ++i) wlan(1000 + 2048 * i), Tick(9000 + i, 0);  // eth moves, unwatched
+  EXPECT_EQ(fakewin::BestInterfaceCalls() - looks, 3);  // a look every 2 s
+  fakewin::SetBestInterface(2);
+  wlan(1000 + 2048 * 7), Tick(20000, 0);
+  wlan(1000 + 2048 * 8), Tick(20000, 0);  // wlan sampled to the end, then eth's baselines
+  Tick(24096, 0);
+  EXPECT_EQ(SelectedRow(), 1u);
+  EXPECT_EQ(app.history[95], 4096u);
+  EXPECT_EQ(app.history[94], 2048u);  // no clear, no burst
+  EXPECT_EQ(app.totalRecvKiB, 8u * 2 + 4);
+  EXPECT_EQ(app.recvRemainder, 0u);
+  // No route, or one through no interface of the table (rescanned for once): eth stays.
+  for (DWORD route : {0u, 99u}) {
+    int tables = fakewin::GetIfTableCalls();
+    fakewin::SetBestInterface(route);
+    for (int i = 0; i < 4; ++i) Tick(24096, 0);
+    EXPECT_EQ(SelectedRow(), 1u) << route;
+    EXPECT_EQ(fakewin::GetIfTableCalls() - tables, route ? 2 : 0) << route;
+  }
+  // A failed reading looks at the route at once; no rule that picks takes the mode away.
+  fakewin::SetBestInterface(3);
+  fakewin::FailIfEntry(2, true);
+  Tick(0, 0);
+  EXPECT_EQ(SelectedRow(), 2u);
+  EXPECT_EQ(app.rescanCountdown, 0u);
+  fakewin::Interfaces()[1].dwOperStatus = 2;
+  EXPECT_EQ(ScanAdapters(0) & 0xFF, 1u);
+  EXPECT_TRUE(FollowingInternet());
+  SelectAdapter(2, 0);  // a pick, even of the adapter followed, ends it
+  EXPECT_EQ(app.adapterType, 71u);
 }
 
 TEST_F(SamplerTest, RescanWaitsAboutFourSeconds) {
@@ -217,7 +304,7 @@ TEST_F(SamplerTest, RescanWaitsAboutFourSeconds) {
     for (uint32_t tick = 1; tick < c.readingTick; ++tick) Tick(0, 0);
     EXPECT_EQ(fakewin::GetIfEntryCalls(), calls) << c.interval;
     EXPECT_EQ(app.rescanCountdown, c.readingTick) << c.interval;
-    Tick(500, 0);  // the wait is over: the adapter is up, sampling goes on
+    Tick(500 * c.readingTick, 0);  // the wait is over: the adapter is up, its rate over the wait is drawn
     EXPECT_EQ(app.rescanCountdown, 0u);
     EXPECT_EQ(app.history[95], 500u);
   }
@@ -231,11 +318,11 @@ TEST_F(SamplerTest, RescanRunsWhenTheAdapterIsDownOrAfterAnEmptyRescan) {
   int tables = fakewin::GetIfTableCalls();
   Tick(0, 0);
   EXPECT_GT(fakewin::GetIfTableCalls(), tables);
-  EXPECT_EQ(app.rescanCountdown, 0x101u);
+  EXPECT_EQ(app.rescanCountdown, 0x301u);  // and the graph shows nothing for it meanwhile
 
   fakewin::Interfaces()[1].dwOperStatus = MIB_IF_OPER_STATUS_OPERATIONAL;
   for (int i = 0; i < 4; ++i) Tick(0, 0);
-  EXPECT_EQ(app.rescanCountdown, 0x105u);
+  EXPECT_EQ(app.rescanCountdown, 0x305u);
   uint32_t before = app.history[95];
   Tick(9999, 0);  // the retry rescans even though the adapter is up again, and takes no sample
   EXPECT_EQ(app.rescanCountdown, 0u);
@@ -246,12 +333,12 @@ TEST_F(SamplerTest, RescanRunsWhenTheAdapterIsDownOrAfterAnEmptyRescan) {
   app.rescanCountdown = 5;
   fakewin::Interfaces()[1].dwOperStatus = 2;
   Tick(0, 0);  // a failed scan counts as one that listed nothing
-  EXPECT_EQ(app.rescanCountdown, 0x101u);
+  EXPECT_EQ(app.rescanCountdown, 0x301u);
   EXPECT_EQ(app.ifTable, nullptr);
 
   // With no table left, the rescan after each wait is the way back.
   for (int i = 0; i < 5; ++i) Tick(0, 0);
-  EXPECT_EQ(app.rescanCountdown, 0x101u);  // the table still cannot be read
+  EXPECT_EQ(app.rescanCountdown, 0x301u);  // the table still cannot be read
   fakewin::SetIfTableFault(fakewin::IfTableFault::NONE);
   fakewin::Interfaces()[1].dwOperStatus = MIB_IF_OPER_STATUS_OPERATIONAL;
   for (int i = 0; i < 5; ++i) Tick(0, 0);
@@ -325,12 +412,14 @@ TEST_F(SamplerTest, ChangeIntervalTakesFreshBaselinesWithoutWarmUp) {
   EXPECT_EQ(app.totalRecvKiB * 1024 + app.recvRemainder, 4000u);  // since the last tick: counted
   EXPECT_EQ(app.totalSentKiB * 1024 + app.sentRemainder, 5000u);
   EXPECT_EQ(app.sampleCounter, 21u);  // Warm's tick made it 21; the null-window call does not count
+  Tick(5500, 6000);  // timed from the change
+  EXPECT_EQ(app.history[95], 500u);
 
   app.rescanCountdown = RESCAN_PENDING;  // during a wait it counts one wait tick and reads nothing
   Counters(7000, 7000);
   ChangeInterval(window, 500);
   EXPECT_EQ(app.rescanCountdown, 2u);
-  EXPECT_EQ(app.prevInOctets, 5000u);
+  EXPECT_EQ(app.prevInOctets, 5500u);
 }
 
 TEST_F(SamplerTest, CoverCheckOnlyWhenForcedTopMostAndInactive) {

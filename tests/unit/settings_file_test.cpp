@@ -64,6 +64,9 @@ TEST_F(SettingsFileTest, FirstStartKeepsDefaultsAndSavesThemAtFixedOffsets) {
   EXPECT_EQ(file[187], 0x31);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(&file[188])), "MS Gothic");
   EXPECT_EQ(file[219], 0);
+  app.totalRecvKiB = 77;  // the file made is this run's: saved again, not taken for one that appeared
+  SaveSettings();
+  EXPECT_EQ(GetU32(ReadFile(SETTINGS), 20), 77u);
 }
 
 TEST_F(SettingsFileTest, FileNameFollowsProgramWithLowerCaseExtension) {

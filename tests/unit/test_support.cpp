@@ -88,7 +88,7 @@ std::string ProgramTest::MenuText(uint32_t id) {
 
 std::vector<fakewin::MenuItem> ProgramTest::AdapterItems() {
   auto items = fakewin::MenuItems(app.adapterMenu);
-  return items.size() > 2 ? std::vector<fakewin::MenuItem>(items.begin() + 2, items.end())
+  return items.size() > 3 ? std::vector<fakewin::MenuItem>(items.begin() + 3, items.end())
                           : std::vector<fakewin::MenuItem>{};
 }
 
