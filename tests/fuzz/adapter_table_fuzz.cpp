@@ -1,10 +1,11 @@
 // Any bytes as the system's interface table and what becomes of it: a stored
 // selection, rows of any type, status and description, a refused size query,
 // a table that grows between the two reads, rows that will not refresh, then
-// ticks with moving counters, a changed table and a second scan. After every
-// scan the menu, the result and the selection must match the table; after
-// every tick the history and the totals must account for exactly one sample
-// or none.
+// ticks with moving counters (64-bit ones past 4 GiB) at any time, a changed
+// table and a second scan. After every scan the menu, the result and the
+// selection must match the table; after every tick the history and the totals
+// must account for exactly one sample, a rise the graph leaves out, or none.
+// Following the internet's route is the unit tests' to check.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdio>
@@ -24,6 +25,7 @@ namespace {
 
 constexpr u32 MAX_ROWS = 160;  // past position 127, which the selection has to tell from none
 constexpr u32 MAX_TICKS = 12;
+constexpr u32 MAX_TICK_GAP_MS = 40000;  // a tick late by far more than its interval
 constexpr u32 PHASES = 2;
 constexpr u64 BYTES_WRAP = u64(1) << 42;  // the KiB totals wrap at 2^32
 constexpr DWORD DOWN = 2;
@@ -36,6 +38,9 @@ void Require(bool condition, const char* what) {
 }
 
 bool failsRefresh[MAX_ROWS + 1];  // by interface index
+u64 octets[MAX_ROWS + 1][2];      // by interface index: the 64-bit counters, received and sent
+
+void SetCounters(MIB_IFROW& row) { fakewin::SetOctets(row, octets[row.dwIndex][0], octets[row.dwIndex][1]); }
 
 // Leading rows that are down let a described row sit at any position; rows
 // past those the bytes describe repeat them, each with its own index, so that
@@ -52,11 +57,12 @@ void MakeInterfaces(FuzzedDataProvider& in) {
       row.dwOperStatus = DOWN;
     } else if (described && in.remaining_bytes() == 0) {
       row = table[quiet + (i - quiet) % described];
+      memcpy(octets[i + 1], octets[row.dwIndex], sizeof octets[0]);
     } else {
       row.dwType = in.ConsumeIntegral<u8>();
       row.dwOperStatus = in.ConsumeBool() ? MIB_IF_OPER_STATUS_OPERATIONAL : DOWN;
-      row.dwInOctets = in.ConsumeIntegral<u32>();
-      row.dwOutOctets = in.ConsumeIntegral<u32>();
+      octets[i + 1][0] = in.ConsumeIntegral<u64>();
+      octets[i + 1][1] = in.ConsumeIntegral<u64>();
       failsRefresh[i + 1] = in.ConsumeBool();
       std::string text = in.ConsumeRandomLengthString(MAXLEN_IFDESCR);
       memcpy(row.bDescr, text.data(), text.size());  // 256 bytes leave no terminator
@@ -64,6 +70,7 @@ void MakeInterfaces(FuzzedDataProvider& in) {
     }
     row.dwIndex = i + 1;
     fakewin::FailIfEntry(row.dwIndex, failsRefresh[row.dwIndex]);
+    SetCounters(row);
     table.push_back(row);
   }
 }
@@ -98,7 +105,7 @@ struct Before {
   u32 history[2 * HISTORY_LENGTH];
   u64 recvBytes, sentBytes;
   u64 prevIn, prevOut;
-  u32 baseline;
+  u32 baseline, baselineTick;
   std::vector<fakewin::MenuItem> items;
 };
 
@@ -116,6 +123,7 @@ void Snapshot(Before& b, bool withMenu) {
   b.prevIn = app.prevInOctets;
   b.prevOut = app.prevOutOctets;
   b.baseline = app.baselineInterface;
+  b.baselineTick = app.baselineTick;
   if (withMenu) b.items = fakewin::MenuItems(app.adapterMenu);
 }
 
@@ -136,13 +144,15 @@ void RequireHistoryWithinLimit() {
 
 // Where a scan finds the stored adapter: where it stood while that row is of
 // its type and has its check (if the slot holds one), else the only row that
-// is, else nowhere.
-u32 ExpectedFind(const Before& b, const MIB_IFTABLE& table) {
-  u32 check = b.slot >> 16 & 0x7FFF, found = NO_ROW, count = 0;
+// is, else nowhere; gone when no row is, and it keeps its check.
+u32 ExpectedFind(const Before& b, const MIB_IFTABLE& table, bool& gone) {
+  u32 check = b.slot >> 16 & 0x7FFF, found = NO_ROW, count = 0, position = b.slot & 0xFFFF;
   auto same = [&](u32 i) { return table.table[i].dwType == b.type && (!check || AdapterCheck(table.table[i]) == check); };
-  if (b.row == NO_ROW || (b.row < table.dwNumEntries && same(b.row))) return b.row;
+  gone = false;
+  if (b.slot == NO_ADAPTER || (position < table.dwNumEntries && same(position))) return b.row;
   for (u32 i = 0; check && i < table.dwNumEntries; ++i)
     if (same(i)) found = i, ++count;
+  gone = check && !count;
   return count == 1 ? found : NO_ROW;
 }
 
@@ -152,7 +162,7 @@ void CheckScan(const Before& b, u32 result, bool all, fakewin::IfTableFault faul
   bool sizeRefused = n == 0 || fault == fakewin::IfTableFault::REFUSE_SIZE ||
                      fault == fakewin::IfTableFault::NO_ROOM_FOR_A_ROW;
   std::vector<fakewin::MenuItem> items = fakewin::MenuItems(app.adapterMenu);
-  std::vector<fakewin::MenuItem> expected(items.begin(), items.begin() + 2);  // refresh item, separator
+  std::vector<fakewin::MenuItem> expected(items.begin(), items.begin() + 3);  // refresh, Internet, separator
   u32 listed = 0, rows = 0;
   if (sizeRefused) {
     Require(result == 0 && app.ifTable == b.table && app.adapterSlot == b.slot && app.adapterType == b.type,
@@ -182,10 +192,13 @@ void CheckScan(const Before& b, u32 result, bool all, fakewin::IfTableFault faul
                               app.adapterSlot >> 16 == AdapterCheck(app.ifTable->table[row])),
             "the selection names a row of its type, with its check");
     bool chosen = !all && listed == 1;
-    u32 found = ExpectedFind(b, *app.ifTable);
+    bool gone;
+    u32 found = ExpectedFind(b, *app.ifTable, gone);
     bool moved = found != NO_ROW && found != b.row && app.ifTable->table[found].dwIndex != b.baseline;
-    bool restarted = moved || (chosen && last != found), dropped = found == NO_ROW && b.row != NO_ROW;
+    bool restarted = moved || (chosen && last != found), dropped = found == NO_ROW && b.slot != NO_ADAPTER;
     Require(row == (chosen ? last : found), "the stored adapter is found, or the only listed one chosen");
+    Require(chosen || !dropped || app.adapterSlot == (gone ? (b.slot | 0xFFFF) & 0x7FFFFFFF : NO_ADAPTER),
+            "a gone adapter is looked for by its check, one that cannot be told apart dropped");
     Require(chosen || app.adapterType == b.type, "a scan without a choice keeps the type");
     Require(restarted || dropped ? HistoryCleared() : HistoryIs(b.history), "another adapter or none clears the graph");
     Require(app.sampleCounter == (restarted ? WARM_UP_START : b.sampleCounter),
@@ -198,37 +211,43 @@ void CheckScan(const Before& b, u32 result, bool all, fakewin::IfTableFault faul
   RequireHistoryWithinLimit();
 }
 
-// A tick takes one sample, the counters' differences or the previous values
-// where they exceed the limit, and adds it to the totals (64-bit counters add
-// the whole difference); or it takes none,
-// possibly after a rescan that chose a new adapter and cleared the graph.
-void CheckTick(const Before& b) {
+// A tick takes one sample: the counters' rise (at its rate over a late
+// reading), or the newest one where that passes the limit; the totals take the
+// rise (a 32-bit one past the limit: the newest sample). Or it takes a rise the graph leaves out (a
+// 64-bit one, in the warm-up), or nothing, possibly after a rescan that chose
+// a new adapter and cleared the graph, or zeros while the pick is not measured.
+void CheckTick(const Before& b, DWORD time) {
   RequireHistoryWithinLimit();
   Require(app.recvRemainder < 1024 && app.sentRemainder < 1024, "remainders below 1 KiB");
-  u64 recvBytes = Bytes(app.totalRecvKiB, app.recvRemainder);
-  u64 sentBytes = Bytes(app.totalSentKiB, app.sentRemainder);
+  u64 recvBytes = (Bytes(app.totalRecvKiB, app.recvRemainder) - b.recvBytes) % BYTES_WRAP;
+  u64 sentBytes = (Bytes(app.totalSentKiB, app.sentRemainder) - b.sentBytes) % BYTES_WRAP;
   u32 recv = app.history[HISTORY_LENGTH - 1], sent = app.history[2 * HISTORY_LENGTH - 1];
-  bool none = recvBytes == b.recvBytes && sentBytes == b.sentBytes && (HistoryIs(b.history) || HistoryCleared());
+  u32 newestRecv = b.history[HISTORY_LENGTH - 1], newestSent = b.history[2 * HISTORY_LENGTH - 1];
+  bool shifted = memcmp(app.history, b.history + 1, (HISTORY_LENGTH - 1) * sizeof(u32)) == 0 &&
+                 memcmp(app.history + HISTORY_LENGTH, b.history + HISTORY_LENGTH + 1, (HISTORY_LENGTH - 1) * sizeof(u32)) == 0;
+  bool same = HistoryIs(b.history);
+  if (!recvBytes && !sentBytes && (same || HistoryCleared() || (shifted && !recv && !sent))) return;
   u32 row = SelectedRow();
-  bool readable = app.ifTable && row < app.ifTable->dwNumEntries;
-  // The system's row: GetIfEntry2 reads the counters without refreshing the held one.
-  u32 index = readable ? app.ifTable->table[row].dwIndex : 0;
-  const MIB_IFROW* r = nullptr;
-  for (const MIB_IFROW& system : fakewin::Interfaces()) r = system.dwIndex == index ? &system : r;
+  Require(app.ifTable && row < app.ifTable->dwNumEntries && app.ifTable->table[row].dwIndex == b.baseline,
+          "a rise counts only from the interface the baselines were read from");
   bool wide = app.getIfEntry2;
-  u64 inDiff = r ? u32(r->dwInOctets - b.prevIn) : 0, outDiff = r ? u32(r->dwOutOctets - b.prevOut) : 0;
-  bool one = memcmp(app.history, b.history + 1, (HISTORY_LENGTH - 1) * sizeof(u32)) == 0 &&
-             memcmp(app.history + HISTORY_LENGTH, b.history + HISTORY_LENGTH + 1, (HISTORY_LENGTH - 1) * sizeof(u32)) == 0 &&
-             recvBytes == (b.recvBytes + (wide ? inDiff : recv)) % BYTES_WRAP &&
-             sentBytes == (b.sentBytes + (wide ? outDiff : sent)) % BYTES_WRAP;
-  Require(none || one, "a tick takes one sample or none");
-  if (none) return;
-  Require(r, "a sample comes from the selected row");
-  Require(!wide || (r->dwInOctets >= b.prevIn && r->dwOutOctets >= b.prevOut), "a 64-bit counter that went down counts nothing");
-  u32 limit = GlitchLimit();
-  Require(recv == (inDiff <= limit ? inDiff : b.history[HISTORY_LENGTH - 1]) &&
-              sent == (outDiff <= limit ? outDiff : b.history[2 * HISTORY_LENGTH - 1]),
-          "a sample is the counters' difference, or the previous one past the limit");
+  const u64* now = octets[b.baseline];
+  u64 in = wide ? now[0] - b.prevIn : u32(now[0] - b.prevIn), out = wide ? now[1] - b.prevOut : u32(now[1] - b.prevOut);
+  Require(!wide || (now[0] >= b.prevIn && now[1] >= b.prevOut), "a 64-bit counter that went down counts nothing");
+  u32 limit = GlitchLimit(), interval = app.settings[SET_INTERVAL], elapsed = time - b.baselineTick;
+  auto sample = [&](u64 rise, u32 newest) {
+    if (!wide && rise > limit) return newest;
+    unsigned __int128 rate = elapsed > interval + interval / 2
+                                 ? (static_cast<unsigned __int128>(rise) * interval + elapsed / 2) / elapsed
+                                 : rise;
+    return rate > limit ? newest : u32(rate);
+  };
+  auto taken = [&](u64 rise, u32 newest) { return !wide && rise > limit ? newest : rise; };
+  u32 recvSample = sample(in, newestRecv), sentSample = sample(out, newestSent);
+  Require(recvBytes == taken(in, newestRecv) % BYTES_WRAP && sentBytes == taken(out, newestSent) % BYTES_WRAP,
+          "the totals take the rise, a 32-bit glitch the newest sample");
+  Require((wide && same) || (shifted && recv == recvSample && sent == sentSample),
+          "a sample is the rise at its rate, or the newest one past the limit");
 }
 
 // Before the second scan interfaces go away at the front, so that others
@@ -275,7 +294,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   StartRun();
   // The selection and the interval as a settings file may hold them.
   app.adapterSlot = in.ConsumeIntegral<u32>();
-  app.adapterType = in.ConsumeIntegral<u32>();
+  app.adapterType = in.ConsumeIntegral<u32>() & ~0x80000000;  // never INTERNET_TYPE
   app.settings[SET_INTERVAL] = in.ConsumeIntegralInRange<u32>(settingRanges[SET_INTERVAL].min,
                                                                settingRanges[SET_INTERVAL].max);
   fakewin::OfferGetIfEntry2(in.ConsumeBool());
@@ -289,6 +308,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     app.adapterType = picked.dwType;
   }
 
+  DWORD clock = in.ConsumeIntegral<u32>();
   Before before;
   for (u32 phase = 0; phase < PHASES; ++phase) {
     if (phase) ChangeInterfaces(in);
@@ -302,10 +322,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     u32 ticks = in.ConsumeIntegralInRange<u32>(0, MAX_TICKS);
     for (u32 t = 0; t < ticks; ++t) {
       u32 in1 = in.ConsumeIntegral<u32>(), out1 = in.ConsumeIntegral<u32>();
-      for (MIB_IFROW& row : fakewin::Interfaces()) row.dwInOctets += in1, row.dwOutOctets += out1;
+      for (MIB_IFROW& row : fakewin::Interfaces()) {
+        octets[row.dwIndex][0] += in1, octets[row.dwIndex][1] += out1;
+        SetCounters(row);
+      }
+      clock += in.ConsumeIntegralInRange<u32>(0, MAX_TICK_GAP_MS);
       Snapshot(before, false);
-      SampleTick(window, WM_TIMER, SAMPLE_TIMER_ID, 0);
-      CheckTick(before);
+      SampleTick(window, WM_TIMER, SAMPLE_TIMER_ID, clock);
+      CheckTick(before, clock);
     }
   }
   if (app.ifTable) GlobalFree(app.ifTable);
