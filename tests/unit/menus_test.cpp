@@ -47,6 +47,11 @@ TEST_F(MenusTest, AdapterItemOfTheSelectionCarriesTheRadioMark) {
   Send(WM_NCRBUTTONUP, 1);
   EXPECT_TRUE(fakewin::FindMenuItem(app.menuBar, IDM_ADAPTER_BASE + 1)->flags & fakewin::RADIO_MARK);
   EXPECT_FALSE(fakewin::FindMenuItem(app.menuBar, IDM_ADAPTER_BASE)->flags & fakewin::RADIO_MARK);
+  EXPECT_FALSE(fakewin::FindMenuItem(app.menuBar, IDM_INTERNET)->flags & MF_CHECKED);
+  app.adapterType = INTERNET_TYPE;  // Internet checked, and the adapter it goes through
+  Send(WM_NCRBUTTONUP, 1);
+  EXPECT_TRUE(fakewin::FindMenuItem(app.menuBar, IDM_INTERNET)->flags & MF_CHECKED);
+  EXPECT_TRUE(fakewin::FindMenuItem(app.menuBar, IDM_ADAPTER_BASE + 1)->flags & fakewin::RADIO_MARK);
   app.adapterSlot = NO_ADAPTER;
   Send(WM_NCRBUTTONUP, 1);
   EXPECT_FALSE(fakewin::FindMenuItem(app.menuBar, IDM_ADAPTER_BASE + 1)->flags & fakewin::RADIO_MARK);
