@@ -238,9 +238,8 @@ class RealTraffic(TrafficTest):
             total = saved_total
 
     def test_internet_follows_the_default_route(self):
-        """Internet, chosen by its mnemonic, follows the default route from one pair to the other
-        and back while traffic goes beyond it: the saved totals are what the route's interface
-        carried in each phase. A restart with the saved file follows the route with no pick."""
+        """Internet, chosen by its mnemonic, follows the default route between two pairs: the saved totals
+        are what the route's interface carried in each phase, also after a restart, with no pick."""
         NetworkPair.add_pair("velnorid2", "velnorid3", "198.18.1.1", "198.18.1.2")
         gateways = {PROGRAM_END: PEER_ADDRESS, "velnorid2": "198.18.1.2"}
         program, carried, saved_kib = None, 0, 0

@@ -162,8 +162,7 @@ void ResetSystem() {
   ifEntryCalls = ifTableCalls = 0;
   offerGetIfEntry2 = true;
   highOctets.clear();
-  bestInterface[0] = bestInterface[1] = 0;
-  bestInterfaceCalls = 0;
+  bestInterface[0] = bestInterface[1] = bestInterfaceCalls = 0;
   blocks.clear();
   localTime = {2026, 12, 1, 7, 9, 30, 0, 0};
   failTimeConversion = false;
@@ -202,10 +201,7 @@ void SetOctets(MIB_IFROW& row, uint64_t in, uint64_t out) {
   row.dwOutOctets = DWORD(out);
   highOctets[row.dwIndex] = {uint32_t(in >> 32), uint32_t(out >> 32)};
 }
-void SetBestInterface(DWORD ipv4, DWORD ipv6) {
-  bestInterface[0] = ipv4;
-  bestInterface[1] = ipv6;
-}
+void SetBestInterface(DWORD ipv4, DWORD ipv6) { bestInterface[0] = ipv4, bestInterface[1] = ipv6; }
 int BestInterfaceCalls() { return bestInterfaceCalls; }
 int GetIfEntryCalls() { return ifEntryCalls; }
 int GetIfTableCalls() { return ifTableCalls; }

@@ -170,33 +170,12 @@ constexpr ULONG IfOperStatusDown = 2;
 
 // Socket addresses as Windows lays them out.
 using USHORT = uint16_t;
-constexpr USHORT AF_INET = 2;
-constexpr USHORT AF_INET6 = 23;
-struct sockaddr {
-  USHORT sa_family;
-  char sa_data[14];
-};
-struct SOCKADDR_IN {
-  USHORT sin_family, sin_port;
-  struct {
-    union {
-      struct {
-        BYTE s_b1, s_b2, s_b3, s_b4;
-      } S_un_b;
-    } S_un;
-  } sin_addr;
-  char sin_zero[8];
-};
-struct SOCKADDR_IN6 {
-  USHORT sin6_family, sin6_port;
-  ULONG sin6_flowinfo;
-  struct {
-    union {
-      BYTE Byte[16];
-    } u;
-  } sin6_addr;
-  ULONG sin6_scope_id;
-};
+constexpr USHORT AF_INET = 2, AF_INET6 = 23;
+struct sockaddr { USHORT sa_family; char sa_data[14]; };
+struct SOCKADDR_IN { USHORT sin_family, sin_port;
+  struct { union { struct { BYTE s_b1, s_b2, s_b3, s_b4; } S_un_b; } S_un; } sin_addr; char sin_zero[8]; };
+struct SOCKADDR_IN6 { USHORT sin6_family, sin6_port; ULONG sin6_flowinfo;
+  struct { union { BYTE Byte[16]; } u; } sin6_addr; ULONG sin6_scope_id; };
 static_assert(sizeof(SOCKADDR_IN) == 16 && sizeof(SOCKADDR_IN6) == 28);
 DWORD GetBestInterfaceEx(sockaddr* destination, DWORD* index);
 

@@ -5,7 +5,6 @@
 // table and a second scan. After every scan the menu, the result and the
 // selection must match the table; after every tick the history and the totals
 // must account for exactly one sample, a rise the graph leaves out, or none.
-// Following the internet's route is the unit tests' to check.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdio>
@@ -211,11 +210,10 @@ void CheckScan(const Before& b, u32 result, bool all, fakewin::IfTableFault faul
   RequireHistoryWithinLimit();
 }
 
-// A tick takes one sample: the counters' rise (at its rate over a late
-// reading), or the newest one where that passes the limit; the totals take the
-// rise (a 32-bit one past the limit: the newest sample). Or it takes a rise the graph leaves out (a
-// 64-bit one, in the warm-up), or nothing, possibly after a rescan that chose
-// a new adapter and cleared the graph, or zeros while the pick is not measured.
+// A tick takes one sample: the rise at its rate, or the newest sample past the
+// limit; the totals take the rise (a 32-bit one past the limit: the newest
+// sample). Or a 64-bit rise the graph leaves out (a warm-up), or nothing (a
+// rescan may clear the graph), or zeros while the pick is not measured.
 void CheckTick(const Before& b, DWORD time) {
   RequireHistoryWithinLimit();
   Require(app.recvRemainder < 1024 && app.sentRemainder < 1024, "remainders below 1 KiB");
@@ -294,7 +292,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   StartRun();
   // The selection and the interval as a settings file may hold them.
   app.adapterSlot = in.ConsumeIntegral<u32>();
-  app.adapterType = in.ConsumeIntegral<u32>() & ~0x80000000;  // never INTERNET_TYPE
+  app.adapterType = in.ConsumeIntegral<u32>() & ~0x80000000;  // never INTERNET_TYPE: the unit tests' to check
   app.settings[SET_INTERVAL] = in.ConsumeIntegralInRange<u32>(settingRanges[SET_INTERVAL].min,
                                                                settingRanges[SET_INTERVAL].max);
   fakewin::OfferGetIfEntry2(in.ConsumeBool());
