@@ -176,6 +176,7 @@ struct AppState : SettingsImage {
 
 extern constinit AppState app;
 
+inline i32 Larger(i32 a, i32 b) { return a > b ? a : b; }
 inline i32 ClientWidth() { return app.clientRect.right; }
 inline i32 ClientHeight() { return app.clientRect.bottom; }
 inline u32 SettingLowByte(u32 index) { return app.settings[index] & SETTING_LOW_BYTE; }

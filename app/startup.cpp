@@ -49,20 +49,29 @@ Proc Entry(HMODULE library, const char* name) {
 
 // Per-monitor awareness where Windows has it (10, version 1703, on): the window
 // draws sharp at each monitor's DPI. Elsewhere system awareness, and Windows
-// stretches the window on a monitor of another scaling. user32 stays loaded
-// (the program imports it), so the DPI call looked up here stays valid.
+// stretches the window on a monitor of another scaling. An awareness set before
+// the program asked (the compatibility settings' override) stays: the thread's
+// tells which one the process has. user32 stays loaded (the program imports
+// it), so the DPI call looked up here stays valid.
 void DeclareDpiAware() {
   HMODULE user32 = LoadLibraryA("user32.dll");
   if (!user32) return;
   using SetContextProc = BOOL(WINAPI*)(HANDLE context);
+  using ThreadContextProc = HANDLE(WINAPI*)();
+  using AwarenessProc = int(WINAPI*)(HANDLE context);
   using SystemDpiProc = UINT(WINAPI*)();
   using DpiAwareProc = BOOL(WINAPI*)();
   auto perMonitor = Entry<SetContextProc>(user32, "SetProcessDpiAwarenessContext");
+  auto threadContext = Entry<ThreadContextProc>(user32, "GetThreadDpiAwarenessContext");
+  auto awareness = Entry<AwarenessProc>(user32, "GetAwarenessFromDpiAwarenessContext");
   auto systemDpi = Entry<SystemDpiProc>(user32, "GetDpiForSystem");
   auto windowDpi = Entry<GetDpiForWindowProc>(user32, "GetDpiForWindow");
-  if (perMonitor && systemDpi && windowDpi && perMonitor(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)) {
-    app.systemDpi = app.windowDpi = systemDpi();
-    app.getDpiForWindow = windowDpi;
+  if (perMonitor && threadContext && awareness && systemDpi && windowDpi) {
+    perMonitor(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+    if (awareness(threadContext()) == DPI_AWARENESS_PER_MONITOR_AWARE) {
+      app.systemDpi = app.windowDpi = systemDpi();
+      app.getDpiForWindow = windowDpi;
+    }
   } else if (auto systemAware = Entry<DpiAwareProc>(user32, "SetProcessDPIAware")) {
     systemAware();
   }

@@ -17,12 +17,26 @@ constexpr LRESULT BROADCAST_HANDLED = TRUE;
 constexpr u32 FULL_ALPHA = 255;
 constexpr u32 MIN_TRACK_CELLS = 16;  // the narrowest window holds sixteen characters
 
+// The smallest size the window takes at its DPI: room for the two readout rows.
+POINT LeastSize() {
+  i32 px = ScreenFontHeight();
+  return {i32(MIN_TRACK_CELLS) * px, 2 * px + 15};
+}
+
 void OnCreate(HWND window) {
   app.windowDC = GetDC(window);
   app.memoryDC = CreateCompatibleDC(app.windowDC);
   SetBkMode(app.memoryDC, TRANSPARENT);
-  // Windows sends no WM_DPICHANGED for a window made on a monitor of another scaling.
-  if (app.getDpiForWindow) SetWindowDpi(app.getDpiForWindow(window));
+  // Windows sends no WM_DPICHANGED for a window made on a monitor of another
+  // scaling, and held it to the smallest size at the system's DPI: the file's
+  // rectangle (no WM_SIZE has replaced it yet) grows to the one at its own,
+  // its top-left corner kept.
+  if (!app.getDpiForWindow) return;
+  SetWindowDpi(app.getDpiForWindow(window));
+  const RECT& r = app.windowRect;
+  POINT least = LeastSize();
+  SetWindowPos(window, nullptr, 0, 0, Larger(r.right - r.left, least.x), Larger(r.bottom - r.top, least.y),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // Dragged to a monitor of another scaling, or the scaling changed: Windows
@@ -75,9 +89,8 @@ void OnActivateApp(HWND window, WPARAM active) {
 // No larger than the settings file accepts: a window stretched past that
 // across several monitors would be saved into a file the next start rejects.
 void OnGetMinMaxInfo(LPARAM info) {
-  i32 px = ScreenFontHeight();
   auto* sizes = reinterpret_cast<MINMAXINFO*>(info);
-  sizes->ptMinTrackSize = {i32(MIN_TRACK_CELLS) * px, 2 * px + 15};
+  sizes->ptMinTrackSize = LeastSize();
   sizes->ptMaxTrackSize = sizes->ptMaxSize = {i32(MAX_WINDOW_WIDTH), i32(MAX_WINDOW_HEIGHT)};
 }
 
@@ -180,7 +193,8 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_DEVICECHANGE:
       OnDeviceChange(wParam);
       return BROADCAST_HANDLED;
-    case WM_DPICHANGED:
+    case WM_DPICHANGED:  // to a process not aware of each monitor's DPI, Windows' own handling
+      if (!app.getDpiForWindow) break;
       OnDpiChanged(window, wParam, lParam);
       return HANDLED;
     case UM_KEEP_ON_SCREEN:

@@ -8,8 +8,6 @@ namespace {
 constexpr u32 COVER_CHECK_PERIOD = 3996;
 constexpr u32 COVERED = 1;  // bit 0 of nextCoverCheck
 
-i32 Larger(i32 a, i32 b) { return a > b ? a : b; }
-
 // The area the window must stay in; false when it may stay where it is.
 bool AllowedArea(const RECT& w, u32 ownMove, RECT& area) {
   if (KeyHeld(VK_SHIFT)) {

@@ -26,7 +26,7 @@ const HMODULE USER32 = reinterpret_cast<HMODULE>(0x7E000000);
 const HMODULE IPHLPAPI = reinterpret_cast<HMODULE>(0x7D000000);
 
 int awareness = 0;  // declared once; 1: of the system's DPI, 2: of each monitor's, whose DPI its windows are told
-UINT monitorDpi = USER_DEFAULT_SCREEN_DPI;
+UINT monitorDpi = USER_DEFAULT_SCREEN_DPI, systemDpi = USER_DEFAULT_SCREEN_DPI;
 // Has the real function's type: the program calls it through that type.
 BOOL WINAPI FakeSetProcessDPIAware() {
   ++dpiAwareCalls;
@@ -36,8 +36,11 @@ BOOL WINAPI FakeSetProcessDPIAware() {
 BOOL WINAPI FakeSetProcessDpiAwarenessContext(HANDLE context) {
   return !awareness && context == DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2 && (awareness = 2);
 }
-UINT WINAPI FakeGetDpiForSystem() { return USER_DEFAULT_SCREEN_DPI; }
-UINT WINAPI FakeGetDpiForWindow(HWND) { return awareness == 2 ? monitorDpi : USER_DEFAULT_SCREEN_DPI; }
+UINT WINAPI FakeGetDpiForSystem() { return systemDpi; }
+UINT WINAPI FakeGetDpiForWindow(HWND) { return awareness == 2 ? monitorDpi : systemDpi; }
+// The fake's awareness contexts are the awareness numbers themselves.
+HANDLE WINAPI FakeGetThreadDpiAwarenessContext() { return reinterpret_cast<HANDLE>(intptr_t(awareness)); }
+int WINAPI FakeGetAwarenessFromDpiAwarenessContext(HANDLE context) { return int(reinterpret_cast<intptr_t>(context)); }
 
 }  // namespace
 
@@ -90,8 +93,10 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
   const std::pair<const char*, void*> user32[]{{"SetProcessDPIAware", reinterpret_cast<void*>(FakeSetProcessDPIAware)},
       {"SetProcessDpiAwarenessContext", reinterpret_cast<void*>(FakeSetProcessDpiAwarenessContext)},
       {"GetDpiForSystem", reinterpret_cast<void*>(FakeGetDpiForSystem)},
-      {"GetDpiForWindow", reinterpret_cast<void*>(FakeGetDpiForWindow)}};
-  for (size_t i = 0; module == USER32 && i < (monitorDpi ? 4u : 1u); ++i)
+      {"GetDpiForWindow", reinterpret_cast<void*>(FakeGetDpiForWindow)},
+      {"GetThreadDpiAwarenessContext", reinterpret_cast<void*>(FakeGetThreadDpiAwarenessContext)},
+      {"GetAwarenessFromDpiAwarenessContext", reinterpret_cast<void*>(FakeGetAwarenessFromDpiAwarenessContext)}};
+  for (size_t i = 0; module == USER32 && i < (monitorDpi ? std::size(user32) : 1u); ++i)
     if (strcmp(name, user32[i].first) == 0) return reinterpret_cast<FARPROC>(user32[i].second);
   return nullptr;
 }
@@ -130,7 +135,7 @@ void Reset() {
   ResetDialogs();
   network = true;
   dpiAwareCalls = coInitializeCalls = coUninitializeCalls = imeDisableCalls = 0;
-  awareness = 0, monitorDpi = USER_DEFAULT_SCREEN_DPI;
+  awareness = 0, monitorDpi = systemDpi = USER_DEFAULT_SCREEN_DPI;
   commonControlClasses = 0;
   ResetSystem();
   ResetMenus();
@@ -143,7 +148,7 @@ void Reset() {
 
 void SetNetwork(bool present) { network = present; }
 int DpiAwareCalls() { return dpiAwareCalls; }
-void SetMonitorDpi(UINT dpi) { monitorDpi = dpi; }
+void SetMonitorDpi(UINT dpi, UINT system, int before) { monitorDpi = dpi, systemDpi = system, awareness = before; }
 int CoInitializeCalls() { return coInitializeCalls; }
 int CoUninitializeCalls() { return coUninitializeCalls; }
 DWORD CommonControlClasses() { return commonControlClasses; }

@@ -134,6 +134,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style,
     return nullptr;
   }
   int frame = (style & WS_THICKFRAME) ? FRAME : 0;
+  width = window.rect.right - window.rect.left, height = window.rect.bottom - window.rect.top;  // as WM_CREATE left it
   Deliver(w, WM_SIZE, 0, MAKELPARAM(std::max(0, width - 2 * frame), std::max(0, height - 2 * frame)));
   Deliver(w, WM_MOVE, 0, MAKELPARAM(x + frame, y + frame));
   if (style & WS_VISIBLE) {
@@ -297,6 +298,9 @@ BOOL SetWindowPos(HWND window, HWND after, int x, int y, int cx, int cy, UINT fl
   setWindowPosCalls.push_back({window, after, x, y, cx, cy, flags});
   Window* w = Find(window);
   if (!w) return FALSE;
+  MINMAXINFO least{};  // a sizing border holds the window to its smallest size, as DefWindowProc does
+  if (!(flags & SWP_NOSIZE) && (w->style & WS_THICKFRAME)) Deliver(window, WM_GETMINMAXINFO, 0, LPARAM(&least));
+  cx = std::max(cx, int(least.ptMinTrackSize.x)), cy = std::max(cy, int(least.ptMinTrackSize.y));
   RECT& r = w->rect;
   bool moves = !(flags & SWP_NOMOVE) && (x != r.left || y != r.top);
   if (!(flags & SWP_NOMOVE)) r = {x, y, x + r.right - r.left, y + r.bottom - r.top};

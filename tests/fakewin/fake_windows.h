@@ -262,6 +262,7 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name);
 BOOL FreeLibrary(HMODULE module);
 #define DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2 ((HANDLE)(LONG_PTR)-4)
 constexpr UINT USER_DEFAULT_SCREEN_DPI = 96;
+constexpr int DPI_AWARENESS_PER_MONITOR_AWARE = 2;
 BOOL ImmDisableIME(DWORD thread);
 constexpr DWORD COINIT_APARTMENTTHREADED = 0x2;
 constexpr DWORD COINIT_DISABLE_OLE1DDE = 0x4;
@@ -694,8 +695,9 @@ bool WindowVisible(HWND window);
 // ---- Process ----
 void SetNetwork(bool present);
 int DpiAwareCalls();
-// Every monitor's DPI, the system's being 96; 0 for a system without the per-monitor calls (before Windows 10 1703).
-void SetMonitorDpi(UINT dpi);
+// Every monitor's DPI, and the system's; 0 for a system without the per-monitor calls (before Windows 10 1703).
+// An awareness (1: of the system's DPI, 2: of each monitor's) is the one the process had before the program asked.
+void SetMonitorDpi(UINT dpi, UINT systemDpi = USER_DEFAULT_SCREEN_DPI, int awarenessBefore = 0);
 int CoInitializeCalls();
 int CoUninitializeCalls();
 DWORD CommonControlClasses();

@@ -127,9 +127,11 @@ TEST_F(PainterTest, WorkedGeometry) {
 TEST_F(PainterTest, GraphHeightLeavesRoomForTheReadouts) {
   struct {
     int32_t clientHeight, top;
-  } cases[] = {{184, 183 - 140}, {100, 99 - 56}, {101, 100 - 58}, {60, 0}};
+    UINT dpi = USER_DEFAULT_SCREEN_DPI;  // the font's 17 pixels are 26 at 144 dpi
+  } cases[] = {{184, 183 - 140}, {100, 99 - 56}, {101, 100 - 58}, {60, 0}, {184, 183 - 122, 144}};
   for (auto& c : cases) {
     Client(200, c.clientHeight);
+    app.windowDpi = c.dpi;
     app.history[95] = 10;
     Plan();
     EXPECT_EQ(app.points[95].y, c.top) << c.clientHeight;

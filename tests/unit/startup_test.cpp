@@ -150,12 +150,15 @@ TEST_F(StartUpTest, KeysHeldAtLaunchAndTheirLetters) {
   EXPECT_EQ(fakewin::DpiAwareCalls(), 0);
 }
 
-// A font of 18 pixels at the system's 96 dpi: 27 tall on a 144-dpi monitor, not with /V or without the new calls.
+// A font of 18 pixels at the system's DPI: 27 tall on a 144-dpi monitor of a 96-dpi system, as wide as 16 of its
+// characters; not with /V, without the new calls or when the process was made aware of the system's DPI before.
 TEST_F(StartUpTest, TheWindowDrawsAtItsMonitorsDpiAndTheFileKeepsItsPixels) {
-  struct { const char* options; UINT monitorDpi; std::vector<LONG> heights; } cases[] = {
-      {"", 96, {-18, -27, -18}}, {"", 144, {-27}}, {" /v", 144, {-18}}, {"", 0, {-18}}};
+  struct { const char* options; UINT monitorDpi, systemDpi; int awareBefore; std::vector<LONG> heights; LONG right; }
+      cases[] = {{"", 96, 96, 0, {-18, -27, -18}, 360}, {"", 144, 96, 0, {-27}, 10 + 16 * 27},
+                 {" /v", 144, 96, 0, {-18}, 360}, {"", 0, 96, 0, {-18}, 360}, {"", 144, 144, 0, {-18, -18, -12}, 360},
+                 {"", 144, 144, 2, {-18, -18, -12}, 360}, {"", 144, 96, 1, {-18, -18, -18}, 360}};
   for (auto& c : cases) {
-    fakewin::SetMonitorDpi(c.monitorDpi);
+    fakewin::SetMonitorDpi(c.monitorDpi, c.systemDpi, c.awareBefore);
     Bytes stored = StoredSettings();
     PutU32(stored, 160, uint32_t(-18));  // the font setting follows
     WriteFile(SETTINGS, stored);
@@ -165,7 +168,6 @@ TEST_F(StartUpTest, TheWindowDrawsAtItsMonitorsDpiAndTheFileKeepsItsPixels) {
         heights.push_back(fakewin::ObjectValue(fakewin::SelectedObject(app.memoryDC, "font")));
         if (heights.size() == c.heights.size()) return void(PostMessageA(app.mainWindow, WM_CLOSE, 0, 0));
         SendMessageA(app.mainWindow, WM_DPICHANGED, WPARAM(MAKELPARAM(dpi, dpi)), reinterpret_cast<LPARAM>(&r));
-        EXPECT_EQ(fakewin::WindowRect(app.mainWindow).right, r.right);
       }
     });
     Run((std::string(PROGRAM) + c.options).c_str());
@@ -173,6 +175,7 @@ TEST_F(StartUpTest, TheWindowDrawsAtItsMonitorsDpiAndTheFileKeepsItsPixels) {
     EXPECT_EQ(fakewin::DpiAwareCalls(), !c.monitorDpi);
     EXPECT_EQ(GetU32(ReadFile(SETTINGS), 52), 18u);
     EXPECT_EQ(GetU32(ReadFile(SETTINGS), 160), uint32_t(-18));
+    EXPECT_EQ(int32_t(GetU32(ReadFile(SETTINGS), 8)), c.right);
     NextCase();
   }
 }
