@@ -2,7 +2,7 @@
 # Makes the arm64 Debian 12 root in which the ARM64 program's end-to-end tests
 # run Debian's arm64 Wine, through qemu-user-static and binfmt_misc, unless it
 # is there: debootstrap from the Debian mirror this machine's apt uses, with
-# Wine and the Japanese fonts (about 5 minutes and 850 MB). It stays where
+# Wine and the Japanese fonts (about 3 to 5 minutes and 565 MiB). It stays where
 # wine.sh's arm64_root says, outside the work tree, for the next run; a root
 # half made is never used. Says why when it cannot make it.
 source "$(dirname "$0")/preamble.sh"
