@@ -4,9 +4,11 @@
 # (callgrind counts instructions, so the figures do not depend on how busy
 # the machine is), and their times under Google Benchmark. Then the CPU time
 # of the real program under each Wine the machine runs, at 80 and 1000 ms,
-# against the reference program that makes only the same calls per tick
-# (needs root for the network namespaces; VELNORID_ROUNDS and VELNORID_SPAN
-# set the rounds and seconds). Run after scripts/test.sh has built the trees.
+# against the reference program that makes only the same calls per tick, in
+# one Wine session per Wine (needs root for the network namespaces;
+# VELNORID_ROUNDS and VELNORID_SPAN set the rounds and the shortest span in
+# seconds, VELNORID_WATCH the program's modes: picked, internet or both).
+# Run after scripts/test.sh has built the trees.
 source "$(dirname "$0")/preamble.sh"
 command -v valgrind >/dev/null || { echo "valgrind is needed"; exit 1; }
 
@@ -38,5 +40,5 @@ for arch in $(wine_arches); do
   build=$(wine_build_dir "$arch")
   VELNORID_WINE_ARCH=$arch VELNORID_WINEPREFIX=$PWD/$build/wine-prefix \
     python3 tests/e2e/tick_cost.py "$build/Velnorid.exe" "$build/tests/e2e/TickReference.exe" \
-    --rounds "${VELNORID_ROUNDS:-5}" --span "${VELNORID_SPAN:-30}"
+    --rounds "${VELNORID_ROUNDS:-5}" --span "${VELNORID_SPAN:-8}" --watch "${VELNORID_WATCH:-picked,internet}"
 done

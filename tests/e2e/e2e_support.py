@@ -149,11 +149,11 @@ class WineSession:
         return subprocess.run(self.in_wine(self.exe, *args), env=self.wine.env(self.display), cwd=self.folder,
                               timeout=timeout, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode
 
-    def start(self, *args):
-        """Starts the program and leaves it running."""
+    def start(self, *args, exe=None):
+        """Starts the program (or another one of the session's) and leaves it running."""
         if not self.display:
             self.start_display()
-        p = subprocess.Popen(self.in_wine(self.exe, *args), env=self.wine.env(self.display), cwd=self.folder,
+        p = subprocess.Popen(self.in_wine(exe or self.exe, *args), env=self.wine.env(self.display), cwd=self.folder,
                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.processes.append(p)
         return p

@@ -2,78 +2,186 @@
 makes the same platform calls per tick (the timer, one GetIfEntry2 or GetIfEntry, one BitBlt
 of the same size) and nothing else.
 
-Each run starts one of them in a network namespace of its own with one veth
-end (the program picks it by itself), lets it settle, and reads the CPU time
-of its process and of the prefix's wineserver over a fixed span. The rounds
-alternate between the two so that the machine's drift falls on both alike;
-the figures are medians. Run by scripts/measure.sh; needs root.
+Everything runs in one Wine session, in a network namespace with one veth end
+and a default route through the peer: an idle Wine program keeps the session,
+its services and its desktop up from the first run to the last, so that no
+run pays for a fresh session's start. Each run starts the program (in each
+mode of watching asked for) or the reference, lets it settle, waits for a
+second in which the session's other Wine processes were idle, and reads the
+CPU time of its process and of the wineserver over a span of whole intervals,
+from the scheduler's nanosecond counts of their threads. A run in which the
+other processes were busy (the driver host apart, which answers each tick's
+interface read) or the wineserver saved the registry is taken again. Each
+round runs the reference and the program in each mode one after the other, in
+an order that turns by one each round, so that the machine's drift falls on
+all alike; the figures are medians, and a ratio is the median of the rounds'
+ratios. Run by scripts/measure.sh; needs root.
 
     tick_cost.py PROGRAM REFERENCE [--rounds N] [--span SECONDS] [--intervals 80,1000]
+                 [--watch picked,internet]
 """
 import argparse
+import glob
 import os
+import shutil
+import signal
 import statistics
 import struct
+import subprocess
 import sys
 import time
 
 sys.path.insert(0, os.path.dirname(__file__))
 import e2e_support  # noqa: E402
 from e2e_support import WineSession, settings_image  # noqa: E402
-from test_real_traffic import PROGRAM_NS, NetworkPair  # noqa: E402
+from test_real_traffic import PEER_ADDRESS, PROGRAM_END, PROGRAM_NS, NetworkPair, ip  # noqa: E402
 
-SETTLE = 4  # seconds: start-up, the adapter scan and the warm-up readings
-TICKS_PER_SECOND = os.sysconf("SC_CLK_TCK")
+SETTLE = 2  # seconds: start-up, the adapter scan and the warm-up readings
+MIN_TICKS = 20  # a span holds at least this many intervals
+QUIET_MS = 2  # the other Wine processes used less than this over the second before a span and over the span
+QUIET_WAIT = 30  # seconds to wait for that second before the span starts anyway
+RETAKES = 3  # a busy run is taken again at most this often
+DRIVER_HOST = "winedevice.exe"
+# The adapter the program watches, as its settings file asks: no adapter chosen (slot 127)
+# and the type either 0, so that it picks the only one by itself, or all ones, so that it
+# follows the interface the system routes internet traffic through.
+NO_SLOT = 127
+WATCH_TYPES = {"picked": 0, "internet": 0xFFFFFFFF}
 
 
-def cpu_ticks(pid):
-    """User plus system time of a process, in clock ticks."""
-    with open(f"/proc/{pid}/stat") as f:
-        fields = f.read().rsplit(")", 1)[1].split()
-    return int(fields[11]) + int(fields[12])
+def thread_times(pid):
+    """The CPU time of each thread of a process so far, in nanoseconds."""
+    times = {}
+    for tid in os.listdir(f"/proc/{pid}/task"):
+        try:
+            with open(f"/proc/{pid}/task/{tid}/schedstat") as f:
+                times[tid] = int(f.read().split()[0])
+        except OSError:
+            pass
+    return times
 
 
 def processes_of_prefix():
-    """Linux pid and command name of every process running in the test prefix."""
+    """Linux pid and file name of every process running in the measurement's prefix."""
     found = {}
-    marker = b"WINEPREFIX=" + e2e_support.PREFIX.encode() + b"\0"
+    marker = b"\0WINEPREFIX=" + e2e_support.PREFIX.encode() + b"\0"
     for pid in filter(str.isdigit, os.listdir("/proc")):
         try:
             with open(f"/proc/{pid}/environ", "rb") as f:
-                if marker not in f.read() + b"\0":
+                if marker not in b"\0" + f.read() + b"\0":
                     continue
             with open(f"/proc/{pid}/cmdline", "rb") as f:
-                found[int(pid)] = os.path.basename(f.read().split(b"\0")[0].decode(errors="replace"))
+                path = f.read().split(b"\0")[0].decode(errors="replace")
+            found[int(pid)] = path.replace("\\", "/").rsplit("/", 1)[-1].lower()
         except OSError:
             pass
     return found
 
 
-def one_run(name, exe, interval, span):
-    """CPU ticks over the span: (the process, wineserver, every other Wine process)."""
-    session = WineSession(exe_name=os.path.basename(exe), netns=PROGRAM_NS, program=exe)
-    try:
-        if name == "program":
-            image = bytearray(settings_image())
-            struct.pack_into("<I", image, 44, interval)
-            session.write_settings(bytes(image))
-            process = session.start()
-        else:
-            process = session.start(str(interval))
-        time.sleep(SETTLE)
-        if process.poll() is not None:
-            raise SystemExit(f"{exe} ended early")
-        before = {pid: cpu_ticks(pid) for pid in processes_of_prefix()}
-        time.sleep(span)
-        names = processes_of_prefix()
-        after = {pid: cpu_ticks(pid) for pid in names}
-        used = {pid: after[pid] - before.get(pid, 0) for pid in after}
-        own = used.get(process.pid, 0)
-        server = sum(t for pid, t in used.items() if names[pid].startswith("wineserver"))
-        others = sum(used.values()) - own - server
+def snapshot():
+    """When the wineserver last saved the registry, and every Wine process of the prefix:
+    pid to (name, its threads' times)."""
+    saved = max(os.stat(f).st_mtime_ns for f in glob.glob(os.path.join(e2e_support.PREFIX, "*.reg")))
+    shot = {}
+    for pid, name in processes_of_prefix().items():
+        try:
+            shot[pid] = (name, thread_times(pid))
+        except OSError:  # it ended meanwhile
+            pass
+    return saved, shot
+
+
+def used(before, after):
+    """Nanoseconds each process used between two snapshots, and whether it lost a thread
+    (whose last part is then missing). A process that started in between counts whole."""
+    spent = {}
+    for pid, (name, threads) in after.items():
+        earlier = before[pid][1] if pid in before and before[pid][0] == name else {}
+        spent[pid] = (sum(ns - earlier.get(tid, 0) for tid, ns in threads.items()),
+                      any(tid not in threads for tid in earlier))
+    return spent
+
+
+def split(before, after, process):
+    """(the process, wineserver, the others, the others but the driver host) in ns, and whether
+    the figure is whole: neither lost a thread, and the registry was not saved in between."""
+    spent = used(before[1], after[1])
+    names = {pid: after[1][pid][0] for pid in spent}
+    server = [pid for pid in spent if names[pid].startswith("wineserver")]
+    own = spent.get(process, (0, True))
+    others = [pid for pid in spent if pid != process and pid not in server]
+    whole = not own[1] and not any(spent[pid][1] for pid in server) and before[0] == after[0]
+    return (own[0], sum(spent[pid][0] for pid in server), sum(spent[pid][0] for pid in others),
+            sum(spent[pid][0] for pid in others if names[pid] != DRIVER_HOST), whole)
+
+
+class Measurement:
+    """One Wine session in the program's namespace, kept up by an idle Wine program."""
+
+    def __init__(self, program, reference):
+        self.session = WineSession(exe_name=os.path.basename(program), netns=PROGRAM_NS, program=program)
+        self.reference = shutil.copy(reference, self.session.folder)
+        self.session.start_display()
+        # cmd waits for a key on a pipe that stays open: the session's last Wine process.
+        self.keeper = subprocess.Popen(self.session.in_wine("cmd", "/c", "pause"), stdin=subprocess.PIPE,
+                                       env=self.session.wine.env(self.session.display),
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.session.processes.append(self.keeper)
+        self.retaken = self.kept_busy = 0
+
+    def start(self, watch, interval):
+        """The program watching as asked, or the reference when watch is None."""
+        if watch is None:
+            return self.session.start(str(interval), exe=self.reference)
+        image = bytearray(settings_image())
+        struct.pack_into("<2I", image, 36, NO_SLOT, WATCH_TYPES[watch])
+        struct.pack_into("<I", image, 44, interval)
+        self.session.write_settings(bytes(image))
+        return self.session.start()
+
+    def quiet_second(self, process):
+        """The snapshot that ends the first second in which the other processes were idle."""
+        shot = snapshot()
+        deadline = time.time() + QUIET_WAIT
+        while True:
+            time.sleep(1)
+            earlier, shot = shot, snapshot()
+            if split(earlier, shot, process)[3] < QUIET_MS * 1e6 or time.time() > deadline:
+                return shot
+
+    def one_run(self, watch, interval, span):
+        """CPU ns over the span: (the process, wineserver, every other Wine process)."""
+        for attempt in range(RETAKES + 1):
+            process = self.start(watch, interval)
+            try:
+                time.sleep(SETTLE)
+                before = self.quiet_second(process.pid)
+                time.sleep(span)
+                after = snapshot()
+                if process.poll() is not None:
+                    raise SystemExit(f"{'the reference' if watch is None else 'the program'} ended early")
+            finally:
+                process.kill()
+                process.wait()
+                self.session.processes.remove(process)
+            own, server, others, busy, whole = split(before, after, process.pid)
+            if busy < QUIET_MS * 1e6 and whole:
+                break
+            if attempt < RETAKES:
+                self.retaken += 1
+            else:
+                self.kept_busy += 1
         return own, server, others
-    finally:
-        session.close()
+
+    def close(self):
+        self.keeper.stdin.close()
+        self.session.close()
+
+
+def span_of(seconds, interval):
+    """Whole intervals, at least MIN_TICKS of them, lasting at least that long."""
+    ticks = max(MIN_TICKS, -(-int(seconds * 1000) // interval))
+    return ticks * interval / 1000
 
 
 def main():
@@ -81,30 +189,46 @@ def main():
     parser.add_argument("program")
     parser.add_argument("reference")
     parser.add_argument("--rounds", type=int, default=5)
-    parser.add_argument("--span", type=float, default=20)
+    parser.add_argument("--span", type=float, default=8)
     parser.add_argument("--intervals", default="80,1000")
+    parser.add_argument("--watch", default="picked,internet", help="the program's modes: picked, internet")
     args = parser.parse_args()
+    watches = args.watch.split(",")
+    unknown = set(watches) - set(WATCH_TYPES)
+    if unknown:
+        parser.error(f"--watch takes {', '.join(WATCH_TYPES)}, not {', '.join(sorted(unknown))}")
+    began = time.time()
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit("ended by SIGTERM"))  # still ends the session
     NetworkPair.remove()
-    network = NetworkPair()
+    NetworkPair()
+    measurement = None
     try:
-        print(f"CPU time under {e2e_support.LOADER} over {args.span:g} s, median of {args.rounds} rounds, "
-              f"in ms (process + wineserver; other Wine processes apart)")
+        ip("-n", PROGRAM_NS, "route", "add", "default", "via", PEER_ADDRESS, "dev", PROGRAM_END)
+        measurement = Measurement(args.program, args.reference)
+        print(f"CPU time under {e2e_support.LOADER} in one session, median of {args.rounds} rounds, in ms "
+              f"(process + wineserver; other Wine processes apart)")
         for interval in map(int, args.intervals.split(",")):
-            runs = {"program": [], "reference": []}
-            for _ in range(args.rounds):
-                for name, exe in (("program", args.program), ("reference", args.reference)):
-                    runs[name].append(one_run(name, exe, interval, args.span))
-            figures = {}
-            for name, samples in runs.items():
-                own, server, others = (statistics.median(s[i] for s in samples) * 1000 / TICKS_PER_SECOND
-                                       for i in range(3))
-                totals = sorted((s[0] + s[1]) * 1000 / TICKS_PER_SECOND for s in samples)
-                figures[name] = statistics.median(totals)
-                print(f"  {interval:4d} ms  {name:9s}  process {own:6.0f}  wineserver {server:6.0f}  "
-                      f"together {figures[name]:6.0f} (runs {totals[0]:.0f} to {totals[-1]:.0f})  others {others:6.0f}")
-            ratio = figures["program"] / figures["reference"] if figures["reference"] else float("inf")
-            print(f"  {interval:4d} ms  ratio program / reference: {ratio:.2f}")
+            span = span_of(args.span, interval)
+            kinds = [None, *watches]
+            runs = {kind: [] for kind in kinds}
+            for round_ in range(args.rounds):
+                for kind in kinds[round_ % len(kinds):] + kinds[:round_ % len(kinds)]:
+                    runs[kind].append(measurement.one_run(kind, interval, span))
+            totals = {kind: [(s[0] + s[1]) / 1e6 for s in samples] for kind, samples in runs.items()}
+            for kind, samples in runs.items():
+                own, server, others = (statistics.median(s[i] for s in samples) / 1e6 for i in range(3))
+                label = "reference" if kind is None else f"program, {kind}"
+                print(f"  {interval:4d} ms over {span:g} s  {label:17s}  process {own:6.1f}  wineserver {server:6.1f}  "
+                      f"together {statistics.median(totals[kind]):6.1f} "
+                      f"(runs {' '.join(f'{t:.1f}' for t in totals[kind])})  others {others:6.1f}")
+            ratios = {kind: sorted(p / r for p, r in zip(totals[kind], totals[None])) for kind in watches}
+            print(f"  {interval:4d} ms  ratio program / reference, the median of the rounds' ratios: " + ", ".join(
+                f"{kind} {statistics.median(r):.2f} ({r[0]:.2f} to {r[-1]:.2f})" for kind, r in ratios.items()))
+        print(f"  {measurement.retaken} runs taken again and {measurement.kept_busy} kept after {RETAKES} retakes "
+              f"(other Wine processes busy, or the registry saved); {time.time() - began:.0f} s in all")
     finally:
+        if measurement:
+            measurement.close()
         NetworkPair.remove()
 
 
