@@ -12,9 +12,6 @@ namespace {
 
 constexpr u32 RESCAN_WAIT_MS = 4100;  // a device change settles before the adapters are rescanned
 constexpr u32 RESCAN_COUNT_MASK = 0xFF;
-// The internet's route is looked at every couple of seconds: not every system
-// (Wine among them) tells of a change, and a look only asks the routing table.
-constexpr u32 ROUTE_POLL_MS = 2000;
 // The largest sample the graph takes is interval × 2^shift bytes. Above 2^19
 // bytes per millisecond a 32-bit counter's difference is a glitch (a counter
 // that started again looks like a huge wrapped one). 64-bit counters never

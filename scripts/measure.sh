@@ -40,5 +40,5 @@ for arch in $(wine_arches); do
   build=$(wine_build_dir "$arch")
   VELNORID_WINE_ARCH=$arch VELNORID_WINEPREFIX=$PWD/$build/wine-prefix \
     python3 tests/e2e/tick_cost.py "$build/Velnorid.exe" "$build/tests/e2e/TickReference.exe" \
-    --rounds "${VELNORID_ROUNDS:-5}" --span "${VELNORID_SPAN:-8}" --watch "${VELNORID_WATCH:-picked,internet}"
+    --rounds "${VELNORID_ROUNDS:-8}" --span "${VELNORID_SPAN:-8}" --watch "${VELNORID_WATCH:-picked,internet}"
 done

@@ -1,6 +1,7 @@
 """What the real program's ticks cost under Wine, against the reference that
 makes the same platform calls per tick (the timer, one GetIfEntry2 or GetIfEntry, one BitBlt
-of the same size) and nothing else.
+of the same size, and for the program that follows the internet's route a look at the route
+every couple of seconds) and nothing else.
 
 Everything runs in one Wine session, in a network namespace with one veth end
 and a default route through the peer: an idle Wine program keeps the session,
@@ -12,9 +13,10 @@ CPU time of its process and of the wineserver over a span of whole intervals,
 from the scheduler's nanosecond counts of their threads. A run in which the
 other processes were busy (the driver host apart, which answers each tick's
 interface read) or the wineserver saved the registry is taken again. Each
-round runs the reference and the program in each mode one after the other, in
-an order that turns by one each round, so that the machine's drift falls on
-all alike; the figures are medians, and a ratio is the median of the rounds'
+round runs the references and the program in each mode one after the other, in
+orders that put each of them after every other one equally often over a whole
+set of rounds (four, when both modes are measured), so that neither the
+machine's drift nor what a run leaves to the next falls on one of them; the figures are medians, and a ratio is the median of the rounds'
 ratios. Run by scripts/measure.sh; needs root.
 
     tick_cost.py PROGRAM REFERENCE [--rounds N] [--span SECONDS] [--intervals 80,1000]
@@ -47,6 +49,9 @@ DRIVER_HOST = "winedevice.exe"
 # follows the interface the system routes internet traffic through.
 NO_SLOT = 127
 WATCH_TYPES = {"picked": 0, "internet": 0xFFFFFFFF}
+# The reference each mode is held against makes the platform calls the program makes in it:
+# following the internet adds a look at the route every couple of seconds.
+REFERENCES = {"picked": "reference", "internet": "reference, route"}
 
 
 def thread_times(pid):
@@ -115,6 +120,15 @@ def split(before, after, process):
             sum(spent[pid][0] for pid in others if names[pid] != DRIVER_HOST), whole)
 
 
+def balanced_orders(n):
+    """Orders of n kinds in which each kind follows every other one equally often (a Williams
+    design): a run carries some of the cost of the run before it, a program's close more than a
+    reference's, so that a kind always run after the program would be charged for it."""
+    first = [0] + [(k + 1) // 2 if k % 2 else n - k // 2 for k in range(1, n)]
+    rows = [[(x + r) % n for x in first] for r in range(n)]
+    return rows if n % 2 == 0 else rows + [row[::-1] for row in rows]
+
+
 class Measurement:
     """One Wine session in the program's namespace, kept up by an idle Wine program."""
 
@@ -130,9 +144,9 @@ class Measurement:
         self.retaken = self.kept_busy = 0
 
     def start(self, watch, interval):
-        """The program watching as asked, or the reference when watch is None."""
-        if watch is None:
-            return self.session.start(str(interval), exe=self.reference)
+        """The program watching as asked, or a reference."""
+        if watch not in WATCH_TYPES:
+            return self.session.start(*watch.split(", ")[1:], str(interval), exe=self.reference)
         image = bytearray(settings_image())
         struct.pack_into("<2I", image, 36, NO_SLOT, WATCH_TYPES[watch])
         struct.pack_into("<I", image, 44, interval)
@@ -159,7 +173,7 @@ class Measurement:
                 time.sleep(span)
                 after = snapshot()
                 if process.poll() is not None:
-                    raise SystemExit(f"{'the reference' if watch is None else 'the program'} ended early")
+                    raise SystemExit(f"{watch if watch not in WATCH_TYPES else 'the program'} ended early")
             finally:
                 process.kill()
                 process.wait()
@@ -209,21 +223,26 @@ def main():
               f"(process + wineserver; other Wine processes apart)")
         for interval in map(int, args.intervals.split(",")):
             span = span_of(args.span, interval)
-            kinds = [None, *watches]
+            kinds = sorted({REFERENCES[watch] for watch in watches}) + watches
             runs = {kind: [] for kind in kinds}
+            orders = balanced_orders(len(kinds))
             for round_ in range(args.rounds):
-                for kind in kinds[round_ % len(kinds):] + kinds[:round_ % len(kinds)]:
-                    runs[kind].append(measurement.one_run(kind, interval, span))
+                for k in orders[round_ % len(orders)]:
+                    runs[kinds[k]].append(measurement.one_run(kinds[k], interval, span))
             totals = {kind: [(s[0] + s[1]) / 1e6 for s in samples] for kind, samples in runs.items()}
             for kind, samples in runs.items():
                 own, server, others = (statistics.median(s[i] for s in samples) / 1e6 for i in range(3))
-                label = "reference" if kind is None else f"program, {kind}"
-                print(f"  {interval:4d} ms over {span:g} s  {label:17s}  process {own:6.1f}  wineserver {server:6.1f}  "
+                label = kind if kind not in WATCH_TYPES else f"program, {kind}"
+                print(f"  {interval:4d} ms over {span:g} s  {label:18s}  process {own:6.1f}  wineserver {server:6.1f}  "
                       f"together {statistics.median(totals[kind]):6.1f} "
                       f"(runs {' '.join(f'{t:.1f}' for t in totals[kind])})  others {others:6.1f}")
-            ratios = {kind: sorted(p / r for p, r in zip(totals[kind], totals[None])) for kind in watches}
+            ratios = {kind: sorted(p / r for p, r in zip(totals[kind], totals[REFERENCES[kind]])) for kind in watches}
             print(f"  {interval:4d} ms  ratio program / reference, the median of the rounds' ratios: " + ", ".join(
                 f"{kind} {statistics.median(r):.2f} ({r[0]:.2f} to {r[-1]:.2f})" for kind, r in ratios.items()))
+            # Less moved by one noisy run than a round's ratio, now that the orders are balanced.
+            print(f"  {interval:4d} ms  ratio of the medians: " + ", ".join(
+                f"{kind} {statistics.median(totals[kind]) / statistics.median(totals[REFERENCES[kind]]):.2f}"
+                for kind in watches))
         print(f"  {measurement.retaken} runs taken again and {measurement.kept_busy} kept after {RETAKES} retakes "
               f"(other Wine processes busy, or the registry saved); {time.time() - began:.0f} s in all")
     finally:

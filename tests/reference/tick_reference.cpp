@@ -2,9 +2,10 @@
 // styles and size whose timer reads one interface row and copies one picture
 // of the client area to the screen, and does nothing else. It reads the row
 // with GetIfEntry2 where the system has it, as the program does. Started with the
-// interval in milliseconds as its only argument; the interface is the first
-// one of the table that is not the loopback.
-#include "platform/win32.h"
+// interval in milliseconds as its last argument, after "route" to look at the
+// internet's route as often as the program following it does; the interface is
+// the first one of the table that is not the loopback.
+#include "measure/internet_route.h"
 
 namespace {
 
@@ -13,6 +14,8 @@ MIB_IF_ROW2 wideRow;
 DWORD(WINAPI* getIfEntry2)(MIB_IF_ROW2*);
 HDC windowDC, memoryDC;
 RECT client;
+UINT interval, routeWait;
+bool followsRoute;
 
 void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
   if (getIfEntry2) {
@@ -22,6 +25,10 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     GetIfEntry(&row);
   }
   BitBlt(windowDC, 0, 0, client.right, client.bottom, memoryDC, 0, 0, SRCCOPY);
+  if (followsRoute && ++routeWait * interval >= ROUTE_POLL_MS) {
+    routeWait = 0;
+    InternetInterface();
+  }
 }
 
 LRESULT CALLBACK ReferenceProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -39,14 +46,17 @@ LRESULT CALLBACK ReferenceProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-UINT IntervalArgument() {
+void ReadArguments() {
   const char* text = GetCommandLineA();
   const char* last = text;
   for (const char* p = text; *p; ++p)
     if (*p == ' ') last = p + 1;
+  constexpr char ROUTE[] = "route ";
+  followsRoute = last - text > 6;
+  for (int i = 0; followsRoute && i < 6; ++i) followsRoute = last[i - 6] == ROUTE[i];
   UINT value = 0;
   while (*last >= '0' && *last <= '9') value = value * 10 + UINT(*last++ - '0');
-  return value ? value : 1000;
+  interval = value ? value : 1000;
 }
 
 DWORD FirstInterface() {
@@ -81,7 +91,8 @@ extern "C" void WINAPI ReferenceStart() {
   wideRow.InterfaceIndex = row.dwIndex = FirstInterface();
   getIfEntry2 = reinterpret_cast<decltype(getIfEntry2)>(
       reinterpret_cast<void*>(GetProcAddress(LoadLibraryA("iphlpapi.dll"), "GetIfEntry2")));
-  SetTimer(window, 1, IntervalArgument(), Tick);
+  ReadArguments();
+  SetTimer(window, 1, interval, Tick);
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
   ExitProcess(0);
