@@ -12,7 +12,7 @@ second in which the session's other Wine processes were idle, and reads the
 CPU time of its process and of the wineserver over a span of whole intervals,
 from the scheduler's nanosecond counts of their threads. A run in which the
 other processes were busy (the driver host apart, which answers each tick's
-interface read) or the wineserver saved the registry is taken again. Each
+interface read) is taken again. Each
 round runs the references and the program in each mode one after the other, in
 orders that put each of them after every other one equally often over a whole
 set of rounds (four, when both modes are measured), so that neither the
@@ -23,10 +23,8 @@ ratios. Run by scripts/measure.sh; needs root.
                  [--watch picked,internet]
 """
 import argparse
-import glob
 import os
 import shutil
-import signal
 import statistics
 import struct
 import subprocess
@@ -54,21 +52,18 @@ WATCH_TYPES = {"picked": 0, "internet": 0xFFFFFFFF}
 REFERENCES = {"picked": "reference", "internet": "reference, route"}
 
 
-def thread_times(pid):
-    """The CPU time of each thread of a process so far, in nanoseconds."""
-    times = {}
+def cpu_ns(pid):
+    """The CPU time of a process's threads so far, in nanoseconds."""
+    total = 0
     for tid in os.listdir(f"/proc/{pid}/task"):
-        try:
-            with open(f"/proc/{pid}/task/{tid}/schedstat") as f:
-                times[tid] = int(f.read().split()[0])
-        except OSError:
-            pass
-    return times
+        with open(f"/proc/{pid}/task/{tid}/schedstat") as f:
+            total += int(f.read().split()[0])
+    return total
 
 
-def processes_of_prefix():
-    """Linux pid and file name of every process running in the measurement's prefix."""
-    found = {}
+def snapshot():
+    """Every Wine process of the prefix: pid to (file name, CPU ns so far)."""
+    shot = {}
     marker = b"\0WINEPREFIX=" + e2e_support.PREFIX.encode() + b"\0"
     for pid in filter(str.isdigit, os.listdir("/proc")):
         try:
@@ -77,47 +72,19 @@ def processes_of_prefix():
                     continue
             with open(f"/proc/{pid}/cmdline", "rb") as f:
                 path = f.read().split(b"\0")[0].decode(errors="replace")
-            found[int(pid)] = path.replace("\\", "/").rsplit("/", 1)[-1].lower()
-        except OSError:
-            pass
-    return found
-
-
-def snapshot():
-    """When the wineserver last saved the registry, and every Wine process of the prefix:
-    pid to (name, its threads' times)."""
-    saved = max(os.stat(f).st_mtime_ns for f in glob.glob(os.path.join(e2e_support.PREFIX, "*.reg")))
-    shot = {}
-    for pid, name in processes_of_prefix().items():
-        try:
-            shot[pid] = (name, thread_times(pid))
+            shot[int(pid)] = (path.replace("\\", "/").rsplit("/", 1)[-1].lower(), cpu_ns(pid))
         except OSError:  # it ended meanwhile
             pass
-    return saved, shot
-
-
-def used(before, after):
-    """Nanoseconds each process used between two snapshots, and whether it lost a thread
-    (whose last part is then missing). A process that started in between counts whole."""
-    spent = {}
-    for pid, (name, threads) in after.items():
-        earlier = before[pid][1] if pid in before and before[pid][0] == name else {}
-        spent[pid] = (sum(ns - earlier.get(tid, 0) for tid, ns in threads.items()),
-                      any(tid not in threads for tid in earlier))
-    return spent
+    return shot
 
 
 def split(before, after, process):
-    """(the process, wineserver, the others, the others but the driver host) in ns, and whether
-    the figure is whole: neither lost a thread, and the registry was not saved in between."""
-    spent = used(before[1], after[1])
-    names = {pid: after[1][pid][0] for pid in spent}
-    server = [pid for pid in spent if names[pid].startswith("wineserver")]
-    own = spent.get(process, (0, True))
-    others = [pid for pid in spent if pid != process and pid not in server]
-    whole = not own[1] and not any(spent[pid][1] for pid in server) and before[0] == after[0]
-    return (own[0], sum(spent[pid][0] for pid in server), sum(spent[pid][0] for pid in others),
-            sum(spent[pid][0] for pid in others if names[pid] != DRIVER_HOST), whole)
+    """ns between two snapshots: (the process, wineserver, the others, the others but the driver host)."""
+    spent = {pid: (name, ns - before.get(pid, (name, 0))[1]) for pid, (name, ns) in after.items()}
+    server = sum(ns for name, ns in spent.values() if name.startswith("wineserver"))
+    own = spent.get(process, ("", 0))[1]
+    others = [(name, ns) for pid, (name, ns) in spent.items() if pid != process and not name.startswith("wineserver")]
+    return own, server, sum(ns for _, ns in others), sum(ns for name, ns in others if name != DRIVER_HOST)
 
 
 def balanced_orders(n):
@@ -141,7 +108,6 @@ class Measurement:
                                        env=self.session.wine.env(self.session.display),
                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.session.processes.append(self.keeper)
-        self.retaken = self.kept_busy = 0
 
     def start(self, watch, interval):
         """The program watching as asked, or a reference."""
@@ -165,7 +131,7 @@ class Measurement:
 
     def one_run(self, watch, interval, span):
         """CPU ns over the span: (the process, wineserver, every other Wine process)."""
-        for attempt in range(RETAKES + 1):
+        for _ in range(RETAKES + 1):
             process = self.start(watch, interval)
             try:
                 time.sleep(SETTLE)
@@ -178,24 +144,15 @@ class Measurement:
                 process.kill()
                 process.wait()
                 self.session.processes.remove(process)
-            own, server, others, busy, whole = split(before, after, process.pid)
-            if busy < QUIET_MS * 1e6 and whole:
+            own, server, others, busy = split(before, after, process.pid)
+            if busy < QUIET_MS * 1e6:
                 break
-            if attempt < RETAKES:
-                self.retaken += 1
-            else:
-                self.kept_busy += 1
         return own, server, others
 
     def close(self):
         self.keeper.stdin.close()
         self.session.close()
 
-
-def span_of(seconds, interval):
-    """Whole intervals, at least MIN_TICKS of them, lasting at least that long."""
-    ticks = max(MIN_TICKS, -(-int(seconds * 1000) // interval))
-    return ticks * interval / 1000
 
 
 def main():
@@ -208,11 +165,6 @@ def main():
     parser.add_argument("--watch", default="picked,internet", help="the program's modes: picked, internet")
     args = parser.parse_args()
     watches = args.watch.split(",")
-    unknown = set(watches) - set(WATCH_TYPES)
-    if unknown:
-        parser.error(f"--watch takes {', '.join(WATCH_TYPES)}, not {', '.join(sorted(unknown))}")
-    began = time.time()
-    signal.signal(signal.SIGTERM, lambda *_: sys.exit("ended by SIGTERM"))  # still ends the session
     NetworkPair.remove()
     NetworkPair()
     measurement = None
@@ -222,7 +174,7 @@ def main():
         print(f"CPU time under {e2e_support.LOADER} in one session, median of {args.rounds} rounds, in ms "
               f"(process + wineserver; other Wine processes apart)")
         for interval in map(int, args.intervals.split(",")):
-            span = span_of(args.span, interval)
+            span = max(MIN_TICKS, -(-int(args.span * 1000) // interval)) * interval / 1000  # whole intervals
             kinds = sorted({REFERENCES[watch] for watch in watches}) + watches
             runs = {kind: [] for kind in kinds}
             orders = balanced_orders(len(kinds))
@@ -239,12 +191,9 @@ def main():
             ratios = {kind: sorted(p / r for p, r in zip(totals[kind], totals[REFERENCES[kind]])) for kind in watches}
             print(f"  {interval:4d} ms  ratio program / reference, the median of the rounds' ratios: " + ", ".join(
                 f"{kind} {statistics.median(r):.2f} ({r[0]:.2f} to {r[-1]:.2f})" for kind, r in ratios.items()))
-            # Less moved by one noisy run than a round's ratio, now that the orders are balanced.
             print(f"  {interval:4d} ms  ratio of the medians: " + ", ".join(
                 f"{kind} {statistics.median(totals[kind]) / statistics.median(totals[REFERENCES[kind]]):.2f}"
                 for kind in watches))
-        print(f"  {measurement.retaken} runs taken again and {measurement.kept_busy} kept after {RETAKES} retakes "
-              f"(other Wine processes busy, or the registry saved); {time.time() - began:.0f} s in all")
     finally:
         if measurement:
             measurement.close()
