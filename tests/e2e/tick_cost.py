@@ -1,23 +1,14 @@
 """What the real program's ticks cost under Wine, against the reference that
 makes the same platform calls per tick (the timer, one GetIfEntry2 or GetIfEntry, one BitBlt
-of the same size, and for the program that follows the internet's route a look at the route
-every couple of seconds) and nothing else.
+of the same size; following the internet, a look at the route every 2 s) and nothing else.
 
-Everything runs in one Wine session, in a network namespace with one veth end
-and a default route through the peer: an idle Wine program keeps the session,
-its services and its desktop up from the first run to the last, so that no
-run pays for a fresh session's start. Each run starts the program (in each
-mode of watching asked for) or the reference, lets it settle, waits for a
-second in which the session's other Wine processes were idle, and reads the
-CPU time of its process and of the wineserver over a span of whole intervals,
-from the scheduler's nanosecond counts of their threads. A run in which the
-other processes were busy (the driver host apart, which answers each tick's
-interface read) is taken again. Each
-round runs the references and the program in each mode one after the other, in
-orders that put each of them after every other one equally often over a whole
-set of rounds (four, when both modes are measured), so that neither the
-machine's drift nor what a run leaves to the next falls on one of them; the figures are medians, and a ratio is the median of the rounds'
-ratios. Run by scripts/measure.sh; needs root.
+One Wine session, kept up by an idle Wine program, in a network namespace with
+one veth end and a default route. Each run starts the program (in each mode
+asked for) or a reference, waits for a second in which the other Wine
+processes were idle, and reads its and wineserver's CPU time (the threads'
+nanosecond counts) over whole intervals; a busy run is taken again. The rounds
+put each kind after every other one equally often. Figures are medians.
+Run by scripts/measure.sh; needs root.
 
     tick_cost.py PROGRAM REFERENCE [--rounds N] [--span SECONDS] [--intervals 80,1000]
                  [--watch picked,internet]
@@ -42,14 +33,9 @@ QUIET_MS = 2  # the other Wine processes used less than this over the second bef
 QUIET_WAIT = 30  # seconds to wait for that second before the span starts anyway
 RETAKES = 3  # a busy run is taken again at most this often
 DRIVER_HOST = "winedevice.exe"
-# The adapter the program watches, as its settings file asks: no adapter chosen (slot 127)
-# and the type either 0, so that it picks the only one by itself, or all ones, so that it
-# follows the interface the system routes internet traffic through.
-NO_SLOT = 127
+NO_SLOT = 127  # no adapter chosen: with type 0 the program picks the only one, with all ones it follows the route
 WATCH_TYPES = {"picked": 0, "internet": 0xFFFFFFFF}
-# The reference each mode is held against makes the platform calls the program makes in it:
-# following the internet adds a look at the route every couple of seconds.
-REFERENCES = {"picked": "reference", "internet": "reference, route"}
+REFERENCES = {"picked": "reference", "internet": "reference, route"}  # the same platform calls as the mode
 
 
 def cpu_ns(pid):
@@ -88,9 +74,8 @@ def split(before, after, process):
 
 
 def balanced_orders(n):
-    """Orders of n kinds in which each kind follows every other one equally often (a Williams
-    design): a run carries some of the cost of the run before it, a program's close more than a
-    reference's, so that a kind always run after the program would be charged for it."""
+    """Orders of n kinds, each after every other one equally often (a Williams design): a run
+    carries some of the cost of the one before it."""
     first = [0] + [(k + 1) // 2 if k % 2 else n - k // 2 for k in range(1, n)]
     rows = [[(x + r) % n for x in first] for r in range(n)]
     return rows if n % 2 == 0 else rows + [row[::-1] for row in rows]
